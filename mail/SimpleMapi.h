@@ -55,9 +55,9 @@ struct MapiMessage {
 using MapiLogonFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiUIParam ulUIParam, char* lpszProfileName,
                                                  char* lpszPassword, MapiFlags flFlags,
                                                  MapiULong ulReserved, MapiSession* lplhSession);
-using MapiResolveNameFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession,
-                                                       MapiUIParam ulUIParam, char* lpszName,
-                                                       MapiFlags flFlags, MapiULong ulReserved,
+using MapiResolveNameFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession, MapiUIParam ulUIParam,
+                                                       char* lpszName, MapiFlags flFlags,
+                                                       MapiULong ulReserved,
                                                        MapiRecipDesc** lppRecip);
 using MapiSendMailFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession, MapiUIParam ulUIParam,
                                                     MapiMessage* lpMessage, MapiFlags flFlags,

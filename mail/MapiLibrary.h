@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DispatchWindow.h"
+#include "SharedModule.h"
+#include "SimpleMapi.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+inline constexpr std::string_view kMapiLibraryName = "MAPI32.DLL";
+#else
+// Our own provider, built next to the program.
+inline constexpr std::string_view kMapiLibraryName = "libsimplemapi.so";
+#endif
+
+// Where the mail library is loaded from: `programFolder` when it holds the
+// library, else its ../lib, else the bare name for the system's own search.
+std::string MapiLibraryLocation(const std::string& programFolder = SharedModule::ProgramFolder());
+
+// The Simple MAPI binding: loads the mail library once and keeps it, opens one
+// session at a time, and shows each refused call's fixed text on `sink`.
+// Every call but Bind needs a successful Bind first; every call but Logon
+// needs a session.
+class MapiLibrary {
+public:
+    explicit MapiLibrary(MessageSink& sink, std::string location = MapiLibraryLocation());
+    ~MapiLibrary();
+    MapiLibrary(const MapiLibrary&) = delete;
+    MapiLibrary& operator=(const MapiLibrary&) = delete;
+
+    // Loads the library unless held, then looks up its calls afresh.
+    // Fails with "Unable to load mail system support." (nothing held, the next
+    // Bind loads again) or "Mail system DLL is invalid." (the library is kept).
+    bool Bind();
+
+    // Tries once more with the logon dialog allowed when the first answer is
+    // a login failure. Fails with the logon text for lastResult().
+    bool Logon(MapiUIParam owner, const std::string& profile, const std::string& password);
+
+    // A copy of the library's descriptor for `name`; its texts stay the
+    // library's until ReleaseResolvedNames. Fails with the resolution text.
+    std::optional<MapiRecipDesc> ResolveName(MapiUIParam owner, const std::string& name);
+
+    // Sends without any dialog. Fails with the sending text for lastResult().
+    bool SendMail(MapiUIParam owner, MapiMessage& message);
+
+    // Shows nothing; returns the library's code.
+    MapiULong Logoff(MapiUIParam owner);
+
+    // Hands every descriptor ResolveName received back to the library, when
+    // it exports MAPIFreeBuffer. Call once the messages using them are sent.
+    void ReleaseResolvedNames();
+
+    // The code the last of Logon, ResolveName, SendMail or Logoff returned.
+    MapiULong lastResult() const { return lastResult_; }
+
+private:
+    struct EntryPoints {
+        MapiLogonFn logon = nullptr;
+        MapiResolveNameFn resolveName = nullptr;
+        MapiSendMailFn sendMail = nullptr;
+        MapiLogoffFn logoff = nullptr;
+        MapiFreeBufferFn freeBuffer = nullptr; // optional
+    };
+
+    static EntryPoints LookUp(const SharedModule& module);
+    MapiULong CallLogon(MapiUIParam owner, const std::string& profile, const std::string& password,
+                        MapiFlags flags);
+
+    MessageSink& sink_;
+    std::string location_;
+    std::unique_ptr<SharedModule> module_;
+    EntryPoints entryPoints_;
+    MapiSession session_ = 0;
+    MapiULong lastResult_ = SUCCESS_SUCCESS;
+    std::vector<MapiRecipDesc*> resolved_;
+};

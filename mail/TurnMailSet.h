@@ -1,0 +1,46 @@
+#pragma once
+
+#include "SimpleMapi.h"
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Attachment {
+    std::string path;
+    std::string name; // what the recipient sees
+};
+
+// The working set of one "Send Files" run: the shared texts, the originator
+// and every player's recipient and attachments. The message records point
+// into it, so it stays in place from composing until the run ends.
+class TurnMailSet {
+public:
+    TurnMailSet() = default;
+    TurnMailSet(const TurnMailSet&) = delete;
+    TurnMailSet& operator=(const TurnMailSet&) = delete;
+
+    // `resolved` becomes the sender of every message.
+    void SetOriginator(const MapiRecipDesc& resolved);
+    void SetTexts(std::string subject, std::string noteText);
+    // One more message, to `resolved` as its one primary recipient.
+    void Add(const MapiRecipDesc& resolved, std::vector<Attachment> attachments);
+
+    std::size_t size() const { return mails_.size(); }
+    // Message `index` in the order added; valid while this set lives.
+    MapiMessage Message(std::size_t index);
+
+private:
+    struct Mail {
+        MapiRecipDesc recipient{};
+        std::vector<Attachment> attachments;
+        std::vector<MapiFileDesc> files;
+    };
+
+    std::string subject_;
+    std::string noteText_;
+    std::optional<MapiRecipDesc> originator_;
+    std::deque<Mail> mails_; // a deque keeps earlier mails in place as more are added
+};
