@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ProfileStore.h"
+
+#include <string>
+
+// The profile store in the registry: HKEY_CURRENT_USER\Software\<company>\
+// <application name>, one key per section (the empty section is the
+// application key itself), texts as REG_SZ and integers as REG_DWORD.
+// Keys are created as needed, by reads too, and closed after every value.
+// The registry offers no transactions: the outermost EndTransaction flushes
+// the application key to disk, but a crash during an operation may keep
+// part of it.
+class RegistryProfileStore final : public ProfileStore {
+public:
+    RegistryProfileStore(const std::string& company, const std::string& applicationName);
+
+    std::string ReadStoreText(std::string_view section, std::string_view name,
+                              std::string_view defaultText) override;
+    std::int32_t ReadStoreInt(std::string_view section, std::string_view name,
+                              std::int32_t defaultValue) override;
+    void WriteStoreText(std::string_view section, std::string_view name,
+                        std::string_view text) override;
+    void WriteStoreInt(std::string_view section, std::string_view name,
+                       std::int32_t value) override;
+    void BeginTransaction() override;
+    void EndTransaction() override;
+    bool TakeWriteFailure() override;
+
+private:
+    std::wstring SectionPath(std::string_view section) const;
+
+    std::wstring m_applicationKey;
+    int m_transactionDepth = 0;
+    bool m_writeFailed = false;
+};

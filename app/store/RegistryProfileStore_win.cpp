@@ -1,0 +1,140 @@
+#include "RegistryProfileStore.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <utility>
+
+namespace {
+
+std::wstring Widen(std::string_view utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view wide) {
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+// One open registry key, closed when it goes.
+class RegistryKey {
+public:
+    // Opens the key, creating it and every key above it that is missing.
+    explicit RegistryKey(const std::wstring& path) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ | KEY_WRITE, nullptr, &m_key, nullptr) != ERROR_SUCCESS) {
+            m_key = nullptr;
+        }
+    }
+    ~RegistryKey() {
+        if (m_key != nullptr) {
+            RegCloseKey(m_key);
+        }
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    HKEY Handle() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+} // namespace
+
+RegistryProfileStore::RegistryProfileStore(const std::string& company,
+                                           const std::string& applicationName)
+    : m_applicationKey(L"Software\\" + Widen(company) + L"\\" + Widen(applicationName)) {}
+
+std::string RegistryProfileStore::ReadStoreText(std::string_view section, std::string_view name,
+                                                std::string_view defaultText) {
+    const RegistryKey key(SectionPath(section));
+    const std::wstring value = Widen(name);
+    DWORD size = 0;
+    if (key.Handle() == nullptr || RegGetValueW(key.Handle(), nullptr, value.c_str(), RRF_RT_REG_SZ,
+                                                nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return std::string(defaultText);
+    }
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(key.Handle(), nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, text.data(),
+                     &size) != ERROR_SUCCESS) {
+        return std::string(defaultText);
+    }
+    text.resize(size / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') {
+        text.pop_back();
+    }
+    return Narrow(text);
+}
+
+std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::string_view name,
+                                                std::int32_t defaultValue) {
+    const RegistryKey key(SectionPath(section));
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (key.Handle() == nullptr ||
+        RegGetValueW(key.Handle(), nullptr, Widen(name).c_str(), RRF_RT_REG_DWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS) {
+        return defaultValue;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+void RegistryProfileStore::WriteStoreText(std::string_view section, std::string_view name,
+                                          std::string_view text) {
+    const RegistryKey key(SectionPath(section));
+    const std::wstring wide = Widen(text);
+    const auto bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
+    if (key.Handle() == nullptr ||
+        RegSetValueExW(key.Handle(), Widen(name).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(wide.c_str()), bytes) != ERROR_SUCCESS) {
+        m_writeFailed = true;
+    }
+}
+
+void RegistryProfileStore::WriteStoreInt(std::string_view section, std::string_view name,
+                                         std::int32_t value) {
+    const RegistryKey key(SectionPath(section));
+    const auto number = static_cast<DWORD>(value);
+    if (key.Handle() == nullptr ||
+        RegSetValueExW(key.Handle(), Widen(name).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&number), sizeof(number)) != ERROR_SUCCESS) {
+        m_writeFailed = true;
+    }
+}
+
+void RegistryProfileStore::BeginTransaction() {
+    ++m_transactionDepth;
+}
+
+void RegistryProfileStore::EndTransaction() {
+    if (m_transactionDepth == 0 || --m_transactionDepth > 0) {
+        return;
+    }
+    const RegistryKey key(m_applicationKey);
+    if (key.Handle() == nullptr || RegFlushKey(key.Handle()) != ERROR_SUCCESS) {
+        m_writeFailed = true;
+    }
+}
+
+bool RegistryProfileStore::TakeWriteFailure() {
+    return std::exchange(m_writeFailed, false);
+}
+
+std::wstring RegistryProfileStore::SectionPath(std::string_view section) const {
+    return section.empty() ? m_applicationKey : m_applicationKey + L"\\" + Widen(section);
+}

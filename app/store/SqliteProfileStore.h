@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ProfileStore.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+struct sqlite3;
+class SqliteStatement;
+
+// The profile store as one SQLite database file: one row per value with its
+// section, name, type and content; section and value names compared without
+// regard to case. The file is opened on first use and kept open; every
+// commit is on disk before it returns. Other copies of the program may use
+// the same file: a writer waits up to `busyTimeout` for another's transaction.
+class SqliteProfileStore final : public ProfileStore {
+public:
+    static constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
+
+    explicit SqliteProfileStore(std::filesystem::path file,
+                                std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
+    ~SqliteProfileStore() override;
+    SqliteProfileStore(const SqliteProfileStore&) = delete;
+    SqliteProfileStore& operator=(const SqliteProfileStore&) = delete;
+
+    std::string ReadStoreText(std::string_view section, std::string_view name,
+                              std::string_view defaultText) override;
+    std::int32_t ReadStoreInt(std::string_view section, std::string_view name,
+                              std::int32_t defaultValue) override;
+    void WriteStoreText(std::string_view section, std::string_view name,
+                        std::string_view text) override;
+    void WriteStoreInt(std::string_view section, std::string_view name,
+                       std::int32_t value) override;
+    void BeginTransaction() override;
+    void EndTransaction() override;
+    bool TakeWriteFailure() override;
+
+private:
+    bool EnsureOpen();
+    bool OpenDatabase();
+    void Close();
+    bool Execute(const char* sql);
+    void BindKey(SqliteStatement& statement, std::string_view section, std::string_view name);
+    // On true the read statement stands on the value's row; the caller resets it.
+    bool FindValue(std::string_view section, std::string_view name, const char* type);
+    // On true the write statement awaits only its content.
+    bool PrepareWrite(std::string_view section, std::string_view name, const char* type);
+    void FinishWrite();
+    void RecordWriteFailure();
+
+    std::filesystem::path m_file;
+    std::chrono::milliseconds m_busyTimeout;
+    sqlite3* m_db = nullptr;
+    std::unique_ptr<SqliteStatement> m_read;
+    std::unique_ptr<SqliteStatement> m_write;
+    int m_transactionDepth = 0;
+    // Set when the open transaction cannot be kept whole: its remaining writes
+    // are refused and it is rolled back, so no half game reaches the disk.
+    bool m_transactionFailed = false;
+    bool m_writeFailed = false;
+};

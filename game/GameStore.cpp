@@ -1,0 +1,217 @@
+#include "GameStore.h"
+
+#include "StoreTransaction.h"
+
+namespace {
+
+constexpr const char* kSettings = "Settings";
+constexpr const char* kGameCount = "GameCount";
+
+std::string GameValue(int index) {
+    return "Game" + std::to_string(index);
+}
+std::string EmailValue(int number) {
+    return "Email" + std::to_string(number - 1);
+}
+std::string SendValue(int number) {
+    return "Send" + std::to_string(number - 1);
+}
+
+const char* const kCannotSave =
+    "Your games and mail options could not be saved: the settings store cannot be written.\n\n"
+    "Nothing you typed has been lost. Free some disk space or make the settings folder "
+    "writable, then press Exit again.";
+
+} // namespace
+
+GameStore::GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, GameWindow& window,
+                     GameSelector& selector)
+    : m_store(store), m_game(game), m_mail(mail), m_window(window), m_selector(selector) {}
+
+void GameStore::ReadSettings() {
+    StoreTransaction transaction(m_store);
+    m_game.name = m_store.ReadStoreText(kSettings, "LastGame", "");
+    m_mail.mailProfile = m_store.ReadStoreText(kSettings, "Mail Profile", "");
+    m_mail.password = m_store.ReadStoreText(kSettings, "Password", "");
+    m_mail.receipt = m_store.ReadStoreInt(kSettings, "Receipt", 0);
+    m_mail.returnEmail = m_store.ReadStoreText(kSettings, "Return Email", "");
+    m_mail.returnName = m_store.ReadStoreText(kSettings, "Return Name", "");
+}
+
+void GameStore::WriteSettings() {
+    StoreTransaction transaction(m_store);
+    m_store.WriteStoreText(kSettings, "LastGame", m_game.name);
+    m_store.WriteStoreText(kSettings, "Mail Profile", m_mail.mailProfile);
+    m_store.WriteStoreText(kSettings, "Password", m_mail.password);
+    m_store.WriteStoreInt(kSettings, "Receipt", m_mail.receipt);
+    m_store.WriteStoreText(kSettings, "Return Email", m_mail.returnEmail);
+    m_store.WriteStoreText(kSettings, "Return Name", m_mail.returnName);
+}
+
+void GameStore::LoadGameList() {
+    StoreTransaction transaction(m_store);
+    const int count = ListLength();
+    if (count != 0) {
+        // Empty entries are skipped but still counted.
+        for (int index = 1; index <= count; ++index) {
+            const std::string name = ListEntry(index);
+            if (!name.empty()) {
+                m_selector.AddEntry(name);
+            }
+        }
+        return;
+    }
+    // No usable count: the list runs up to its first empty entry.
+    int found = 0;
+    for (std::string name = ListEntry(1); !name.empty(); name = ListEntry(found + 1)) {
+        m_selector.AddEntry(name);
+        ++found;
+    }
+    m_store.WriteStoreInt(kSettings, kGameCount, found);
+}
+
+void GameStore::AddGameToList(const std::string& name) {
+    StoreTransaction transaction(m_store);
+    const int count = ListLength();
+    for (int index = 1; index <= count; ++index) {
+        if (ListEntry(index) == name) {
+            return;
+        }
+    }
+    const int entry = m_selector.AddEntry(name);
+    const int appended = count + 1;
+    m_store.WriteStoreText(kSettings, GameValue(appended), name);
+    m_store.WriteStoreInt(kSettings, kGameCount, appended);
+    m_selector.Select(entry);
+}
+
+void GameStore::LoadGame() {
+    StoreTransaction transaction(m_store);
+    const std::string& section = m_game.name;
+    m_game.directory = m_store.ReadStoreText(section, "Dir", "");
+    m_game.notes = m_store.ReadStoreText(section, "Notes", "");
+    m_game.filePath = m_store.ReadStoreText(section, "FilePath", "");
+    m_game.addFile = m_store.ReadStoreInt(section, "AddFile", 0);
+    m_window.RefreshFilesRow();
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        PlayerSlot& slot = m_game.player(number);
+        slot.email = m_store.ReadStoreText(section, EmailValue(number), "");
+        slot.send = m_store.ReadStoreInt(section, SendValue(number), 1);
+        m_window.RefreshRow(number);
+    }
+    m_window.RefreshAllTurnFiles();
+}
+
+void GameStore::SaveGame(const std::string& name) {
+    StoreTransaction transaction(m_store);
+    AddGameToList(name);
+    WriteGameSection(name);
+}
+
+void GameStore::DeleteGame() {
+    const std::string question =
+        "Are you sure you want to DELETE the game information for \"" + m_game.name + "\"?";
+    if (!m_window.AskYesNo(question)) {
+        return;
+    }
+    StoreTransaction transaction(m_store);
+    BlankGameSection(m_game.name);
+    RemoveGameFromList(m_game.name);
+}
+
+void GameStore::RemoveGameFromList(std::string name) {
+    StoreTransaction transaction(m_store);
+    const int count = ListLength();
+    bool found = false;
+    for (int index = 1; index <= count; ++index) {
+        const std::string entry = ListEntry(index);
+        if (found) {
+            m_store.WriteStoreText(kSettings, GameValue(index - 1), entry);
+        } else if (entry == name) {
+            found = true;
+        }
+    }
+    if (!found) {
+        return;
+    }
+    m_store.WriteStoreText(kSettings, GameValue(count), "");
+    const int shown = m_selector.FindPrefix(name);
+    if (shown >= 0) {
+        m_selector.DeleteEntry(shown);
+    }
+    m_game.name = ListEntry(1);
+    m_selector.Select(m_selector.FindPrefix(m_game.name));
+    m_store.WriteStoreInt(kSettings, kGameCount, count - 1);
+    LoadGame();
+    m_window.WriteControls();
+}
+
+void GameStore::SwitchGame() {
+    const std::string oldName = m_game.name;
+    m_window.ReadControls();
+    if (!oldName.empty()) {
+        SaveGame(oldName);
+    }
+    m_window.ReadControls();
+    m_game.name = m_selector.SelectedText();
+    LoadGame();
+    m_window.WriteControls();
+}
+
+void GameStore::SelectShownGame() {
+    int entry = m_selector.FindPrefix(m_game.name);
+    if (entry < 0) {
+        m_selector.AddEntry(m_game.name);
+        entry = m_selector.FindPrefix(m_game.name);
+    }
+    m_selector.Select(entry);
+}
+
+bool GameStore::Exit() {
+    m_window.ReadControls();
+    {
+        StoreTransaction transaction(m_store);
+        WriteSettings();
+        if (!m_game.name.empty()) {
+            SaveGame(m_game.name);
+        }
+    }
+    if (m_store.TakeWriteFailure()) {
+        m_window.ShowMessage(kCannotSave);
+        return false;
+    }
+    return true;
+}
+
+void GameStore::WriteGameSection(const std::string& section) {
+    const bool addFile = m_game.addFile != 0 && m_window.IsFilesBoxEnabled();
+    m_store.WriteStoreText(section, "Dir", m_game.directory);
+    m_store.WriteStoreText(section, "Notes", m_game.notes);
+    m_store.WriteStoreText(section, "FilePath", m_game.filePath);
+    m_store.WriteStoreInt(section, "AddFile", addFile ? 1 : 0);
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const PlayerSlot& slot = m_game.player(number);
+        const bool send = slot.send != 0 && m_window.IsSendBoxEnabled(number);
+        m_store.WriteStoreText(section, EmailValue(number), slot.email);
+        m_store.WriteStoreInt(section, SendValue(number), send ? 1 : 0);
+    }
+}
+
+void GameStore::BlankGameSection(const std::string& section) {
+    m_store.WriteStoreText(section, "Dir", "");
+    m_store.WriteStoreText(section, "Notes", "");
+    m_store.WriteStoreText(section, "FilePath", "");
+    m_store.WriteStoreInt(section, "AddFile", 0);
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        m_store.WriteStoreText(section, EmailValue(number), "");
+        m_store.WriteStoreInt(section, SendValue(number), 0);
+    }
+}
+
+int GameStore::ListLength() {
+    return m_store.ReadStoreInt(kSettings, kGameCount, 0);
+}
+
+std::string GameStore::ListEntry(int index) {
+    return m_store.ReadStoreText(kSettings, GameValue(index), "");
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "GameRecord.h"
+#include "GameWindow.h"
+#include "ProfileStore.h"
+
+#include <string>
+
+// Keeps the games, the list of games and the mail options between runs.
+// Works on the window's one record and mail options; every operation that
+// touches the store is one store transaction.
+class GameStore {
+public:
+    GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, GameWindow& window,
+              GameSelector& selector);
+
+    // name from "LastGame", then the mail options.
+    void ReadSettings();
+    // "LastGame" and the mail options.
+    void WriteSettings();
+    // Fills the selector from the stored list; repairs a zero or missing "GameCount".
+    void LoadGameList();
+    // Appends `name` to the stored list and the selector (selected) unless listed.
+    void AddGameToList(const std::string& name);
+    // Reads the section of the record's name into the record and refreshes the rows.
+    void LoadGame();
+    // Lists `name`, then writes the record (all but its name) into that section.
+    void SaveGame(const std::string& name);
+    // After the host confirms: blanks the game's section and takes it off the list.
+    void DeleteGame();
+    // Takes `name` off the list and the selector and shows the first listed game.
+    // By value: callers pass the record's own name, which this changes.
+    void RemoveGameFromList(std::string name);
+    // The selector's selection changed: saves the game shown, loads the picked one.
+    void SwitchGame();
+    // Selects the shown game in the selector, adding its name there if missing.
+    void SelectShownGame();
+    // Stores the mail options and the game shown. False, after telling the
+    // host, when anything could not be written; the window should stay open.
+    bool Exit();
+
+private:
+    void WriteGameSection(const std::string& section);
+    void BlankGameSection(const std::string& section);
+    int ListLength();
+    std::string ListEntry(int index);
+
+    ProfileStore& m_store;
+    GameRecord& m_game;
+    MailSettings& m_mail;
+    GameWindow& m_window;
+    GameSelector& m_selector;
+};
