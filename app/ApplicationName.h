@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The program file's name without its directory and extension. Only the
+// file name is cut at its last ".", never a dotted folder above it.
+QString ApplicationNameFromPath(const QString& programPath);

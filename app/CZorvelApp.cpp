@@ -1,0 +1,32 @@
+#include "CZorvelApp.h"
+
+#include "ApplicationName.h"
+#include "CZorvelDlg.h"
+#include "MessageBoxes.h"
+#include "SocketsCheck.h"
+
+namespace {
+
+constexpr char kCompanyKey[] = "Halvane";
+
+} // namespace
+
+int RunZorvel(const StartUp& startUp) {
+    if (!startUp.socketsCheck()) {
+        MessageBoxes::SetOwner(nullptr);
+        MessageBoxes::Show(QStringLiteral("Windows sockets initialization failed."));
+        return 0;
+    }
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kCompanyKey));
+    const std::unique_ptr<QDialog> mainWindow = startUp.createMainWindow();
+    mainWindow->exec();
+    return 0;
+}
+
+CZorvelApp::CZorvelApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(ApplicationNameFromPath(applicationFilePath()));
+}
+
+int CZorvelApp::InitInstance() {
+    return RunZorvel({PlatformSocketsCheck, [] { return std::make_unique<CZorvelDlg>(); }});
+}

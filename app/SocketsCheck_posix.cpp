@@ -1,0 +1,5 @@
+#include "SocketsCheck.h"
+
+bool PlatformSocketsCheck() {
+    return true;
+}

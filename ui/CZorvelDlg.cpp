@@ -1,0 +1,237 @@
+#include "CZorvelDlg.h"
+
+#include "DialogUnits.h"
+#include "GameSelectorBox.h"
+#include "MessageBoxes.h"
+#include "MessageTextEdit.h"
+#include "ProgramIcon.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <limits>
+
+namespace {
+
+std::string Text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+void SetTextIfDifferent(QLineEdit* edit, const std::string& text) {
+    const QString wanted = QString::fromStdString(text);
+    if (edit->text() != wanted) {
+        edit->setText(wanted);
+    }
+}
+
+std::int32_t ReadCheck(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// 0 unchecked, 1 checked, 2 the third state; anything else becomes 0.
+void WriteCheck(QCheckBox* box, std::int32_t& flag) {
+    if (flag < 0 || flag > 2) {
+        flag = 0;
+    }
+    box->setTristate(flag == 2);
+    box->setCheckState(flag == 2 ? Qt::PartiallyChecked : flag == 1 ? Qt::Checked : Qt::Unchecked);
+}
+
+void LiftLengthLimits(const MainWindowControls& controls) {
+    for (auto* edit : controls.rows.front().email->parentWidget()->findChildren<QLineEdit*>()) {
+        edit->setMaxLength(std::numeric_limits<int>::max());
+    }
+}
+
+} // namespace
+
+CZorvelDlg::CZorvelDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Zorvel"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(DialogFont());
+    const DialogUnits units(font());
+    setFixedSize(units.toPixels(430, 217));
+    m_controls = BuildMainWindowControls(*this, units);
+    LiftLengthLimits(m_controls);
+    m_selector = new GameSelectorBox(*m_controls.gameSelector);
+    MessageBoxes::SetOwner(this);
+
+    WriteControls();
+    setWindowIcon(ProgramIcon());
+    AddMainWindowToolTips(m_controls);
+    WriteControls();
+    ConnectHandlers();
+    m_controls.row(1).email->setFocus();
+}
+
+CZorvelDlg::~CZorvelDlg() {
+    if (MessageBoxes::Owner() == this) {
+        MessageBoxes::SetOwner(nullptr);
+    }
+}
+
+void CZorvelDlg::ConnectHandlers() {
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const PlayerRowControls& row = m_controls.row(number);
+        connect(row.email, &QLineEdit::textEdited, this, [this, number] { OnEmailEdited(number); });
+        connect(row.send, &QCheckBox::clicked, this, &CZorvelDlg::OnSendBoxClicked);
+    }
+    connect(m_controls.filePath, &QLineEdit::textEdited, this, &CZorvelDlg::OnFilePathEdited);
+    connect(m_controls.directory, &QLineEdit::textEdited, this, &CZorvelDlg::OnDirectoryEdited);
+    connect(m_controls.browse, &QPushButton::clicked, this, &CZorvelDlg::OnBrowse);
+    connect(m_controls.exit, &QPushButton::clicked, this, &CZorvelDlg::accept);
+}
+
+bool CZorvelDlg::ReadControls() {
+    ReadTexts();
+    const QString notes = m_controls.message->toPlainText();
+    m_game.notes = notes.toStdString();
+    if (notes.size() > kNotesLimit) {
+        MessageBoxes::Show(QStringLiteral("Please enter no more than %1 characters.").arg(kNotesLimit));
+        m_controls.message->setFocus();
+        m_controls.message->selectAll();
+        return false;
+    }
+    m_game.addFile = ReadCheck(m_controls.filesBox);
+    m_game.filePath = Text(m_controls.filePath);
+    m_game.name = m_selector->EditText().toStdString();
+    return true;
+}
+
+void CZorvelDlg::ReadTexts() {
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        m_game.player(number).turnFile = Text(m_controls.row(number).turnFile);
+    }
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        m_game.player(number).email = Text(m_controls.row(number).email);
+    }
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        m_game.player(number).send = ReadCheck(m_controls.row(number).send);
+    }
+    m_game.directory = Text(m_controls.directory);
+}
+
+void CZorvelDlg::WriteControls() {
+    WriteTexts();
+    const QString notes = QString::fromStdString(m_game.notes);
+    if (m_controls.message->toPlainText() != notes) {
+        m_controls.message->setPlainText(notes);
+    }
+    WriteCheck(m_controls.filesBox, m_game.addFile);
+    SetTextIfDifferent(m_controls.filePath, m_game.filePath);
+    m_selector->ShowName(QString::fromStdString(m_game.name));
+}
+
+void CZorvelDlg::WriteTexts() {
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        SetTextIfDifferent(m_controls.row(number).turnFile, m_game.player(number).turnFile);
+    }
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        SetTextIfDifferent(m_controls.row(number).email, m_game.player(number).email);
+    }
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        WriteCheck(m_controls.row(number).send, m_game.player(number).send);
+    }
+    SetTextIfDifferent(m_controls.directory, m_game.directory);
+}
+
+void CZorvelDlg::RefreshRow(int number) {
+    ::RefreshRow(m_game, *this, number);
+}
+
+void CZorvelDlg::RefreshFilesRow() {
+    ::RefreshFilesRow(m_game, *this);
+}
+
+void CZorvelDlg::RefreshAllTurnFiles() {
+    ::RefreshAllTurnFiles(m_game);
+}
+
+bool CZorvelDlg::IsSendBoxEnabled(int number) const {
+    return m_controls.row(number).send->isEnabled();
+}
+
+bool CZorvelDlg::IsFilesBoxEnabled() const {
+    return m_controls.filesBox->isEnabled();
+}
+
+bool CZorvelDlg::AskYesNo(const std::string& question) {
+    return MessageBoxes::Show(QString::fromStdString(question),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+           QMessageBox::Yes;
+}
+
+void CZorvelDlg::ShowMessage(const std::string& text) {
+    MessageBoxes::Show(QString::fromStdString(text));
+}
+
+void CZorvelDlg::SetSendBoxEnabled(int number, bool enabled) {
+    m_controls.row(number).send->setEnabled(enabled);
+}
+
+void CZorvelDlg::UncheckSendBox(int number) {
+    m_controls.row(number).send->setCheckState(Qt::Unchecked);
+}
+
+void CZorvelDlg::SetFilesBoxEnabled(bool enabled) {
+    m_controls.filesBox->setEnabled(enabled);
+}
+
+void CZorvelDlg::UncheckFilesBox() {
+    m_controls.filesBox->setCheckState(Qt::Unchecked);
+}
+
+void CZorvelDlg::accept() {
+    if (ReadControls()) {
+        QDialog::accept();
+    }
+}
+
+void CZorvelDlg::OnEmailEdited(int number) {
+    ReadControls();
+    RefreshRow(number);
+    WriteControls();
+}
+
+void CZorvelDlg::OnFilePathEdited() {
+    ReadControls();
+    RefreshFilesRow();
+    WriteControls();
+}
+
+void CZorvelDlg::OnDirectoryEdited() {
+    ReadControls();
+    RefreshAllTurnFiles();
+    WriteControls();
+}
+
+void CZorvelDlg::OnSendBoxClicked() {
+    ReadControls();
+    RefreshAllTurnFiles();
+    WriteControls();
+}
+
+void CZorvelDlg::OnBrowse() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    ReadControls();
+    m_game.filePath = QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
+    RefreshFilesRow();
+    WriteControls();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "GameRecord.h"
+#include "GameWindow.h"
+#include "MainWindowLayout.h"
+#include "RowRefresh.h"
+
+#include <QDialog>
+
+class GameSelectorBox;
+
+// The main window: one game on screen, its sixteen player rows, the game's
+// fields and the commands. It owns the game record and the mail options and
+// moves them to and from its controls with one two-way exchange.
+class CZorvelDlg : public QDialog, public GameWindow, public CheckBoxStates {
+    Q_OBJECT
+public:
+    explicit CZorvelDlg(QWidget* parent = nullptr);
+    ~CZorvelDlg() override;
+
+    // Controls into the records; false, after saying so, when the message
+    // text is longer than the limit.
+    bool ReadControls() override;
+    // Records into the controls; texts are set only where they differ, so
+    // the caret of the field being typed in stays put.
+    void WriteControls() override;
+
+    void RefreshRow(int number) override;
+    void RefreshFilesRow() override;
+    void RefreshAllTurnFiles() override;
+    bool IsSendBoxEnabled(int number) const override;
+    bool IsFilesBoxEnabled() const override;
+    bool AskYesNo(const std::string& question) override;
+    void ShowMessage(const std::string& text) override;
+
+    void SetSendBoxEnabled(int number, bool enabled) override;
+    void UncheckSendBox(int number) override;
+    void SetFilesBoxEnabled(bool enabled) override;
+    void UncheckFilesBox() override;
+
+    GameRecord& game() { return m_game; }
+    MailSettings& mailSettings() { return m_mail; }
+    const MainWindowControls& controls() const { return m_controls; }
+
+public slots:
+    // The "E&xit " button: the window closes only when the controls read cleanly.
+    void accept() override;
+
+private:
+    void ConnectHandlers();
+    void OnEmailEdited(int number);
+    void OnFilePathEdited();
+    void OnDirectoryEdited();
+    void OnSendBoxClicked();
+    void OnBrowse();
+
+    void ReadTexts();
+    void WriteTexts();
+
+    GameRecord m_game;
+    MailSettings m_mail;
+    MainWindowControls m_controls;
+    GameSelectorBox* m_selector;
+};

@@ -1,0 +1,198 @@
+#include "MainWindowLayout.h"
+
+#include "DialogUnits.h"
+#include "MessageTextEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+struct PlayerRowTemplate {
+    int labelY;
+    int labelWidth;
+    PlayerRowIds ids;
+    int editY;
+    int boxY;
+};
+
+constexpr std::array<PlayerRowTemplate, kPlayerCount> kPlayerRows{{
+    {9, 26, {1001, 1003, 1006}, 7, 8},
+    {22, 26, {1004, 1005, 1007}, 20, 21},
+    {35, 26, {1008, 1009, 1010}, 33, 34},
+    {48, 26, {1011, 1012, 1013}, 46, 47},
+    {61, 26, {1014, 1015, 1016}, 59, 60},
+    {74, 26, {1017, 1018, 1019}, 72, 73},
+    {87, 26, {1020, 1021, 1022}, 85, 86},
+    {100, 26, {1023, 1024, 1027}, 98, 99},
+    {112, 26, {1025, 1026, 1028}, 110, 112},
+    {124, 29, {1029, 1030, 1031}, 123, 124},
+    {138, 30, {1032, 1033, 1034}, 136, 137},
+    {151, 30, {1035, 1036, 1037}, 149, 150},
+    {164, 29, {1038, 1039, 1040}, 162, 163},
+    {177, 29, {1041, 1042, 1043}, 175, 176},
+    {189, 29, {1044, 1045, 1046}, 187, 188},
+    {202, 29, {1047, 1048, 1049}, 200, 202},
+}};
+
+const PlayerRowTemplate& RowTemplate(int number) {
+    return kPlayerRows.at(static_cast<std::size_t>(number - 1));
+}
+
+template <typename Control>
+Control* Place(Control* control, int id, const QRect& rect) {
+    control->setObjectName(QString::number(id));
+    control->setGeometry(rect);
+    return control;
+}
+
+QLineEdit* SingleLineEdit(QDialog& dialog, int id, const QRect& rect) {
+    return Place(new QLineEdit(&dialog), id, rect);
+}
+
+QCheckBox* CheckBox(QDialog& dialog, int id, const QString& text, const QRect& rect) {
+    auto* box = Place(new QCheckBox(text, &dialog), id, rect);
+    // The template leaves only the classic narrow gap between box and text.
+    box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+    return box;
+}
+
+QPushButton* Button(QDialog& dialog, int id, const QString& text, const QRect& rect) {
+    auto* button = Place(new QPushButton(text, &dialog), id, rect);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* Label(QDialog& dialog, const QString& name, const QString& text, const QRect& rect,
+              Qt::Alignment alignment) {
+    auto* label = new QLabel(text, &dialog);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setGeometry(rect);
+    return label;
+}
+
+void BuildPlayerEditsAndBoxes(QDialog& dialog, const DialogUnits& units,
+                              MainWindowControls& controls) {
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const PlayerRowTemplate& row = RowTemplate(number);
+        PlayerRowControls& built = controls.row(number);
+        built.email = SingleLineEdit(dialog, row.ids.email, units.toPixels(38, row.editY, 92, 12));
+        built.send = CheckBox(dialog, row.ids.send, QStringLiteral("Send"),
+                              units.toPixels(131, row.boxY, 33, 10));
+    }
+}
+
+// The template gives "About Zorvel" less room than its text needs; it grows
+// to the right, where there is space before "E&xit ".
+QRect AboutButtonRect(const DialogUnits& units, const QFont& font) {
+    QRect rect = units.toPixels(317, 200, 43, 10);
+    const int needed = QFontMetrics(font).horizontalAdvance(QStringLiteral("About Zorvel")) + 8;
+    const int room = units.toPixelsX(373) - 2 - rect.left();
+    rect.setWidth(std::min(std::max(rect.width(), needed), room));
+    return rect;
+}
+
+void BuildRightPaneControls(QDialog& dialog, const DialogUnits& units,
+                            MainWindowControls& controls) {
+    controls.directory = SingleLineEdit(dialog, kIdDirectory, units.toPixels(316, 30, 101, 12));
+    controls.message = Place(new MessageTextEdit(kNotesLimit, &dialog), kIdMessage,
+                             units.toPixels(280, 74, 143, 56));
+    controls.filesBox =
+        CheckBox(dialog, kIdFilesBox, QStringLiteral("Files:"), units.toPixels(280, 132, 28, 10));
+    controls.filePath = SingleLineEdit(dialog, kIdFilePath, units.toPixels(310, 131, 103, 25));
+    controls.browse =
+        Button(dialog, kIdBrowse, QStringLiteral("..."), units.toPixels(413, 131, 10, 12));
+    controls.sendFiles = Button(dialog, kIdSendFiles, QStringLiteral("Send Files"),
+                                units.toPixels(345, 161, 68, 26));
+    controls.emailOptions = Button(dialog, kIdEmailOptions, QStringLiteral("Email Options"),
+                                   units.toPixels(283, 184, 50, 14));
+    controls.exit = Button(dialog, kIdExit, QStringLiteral("E&xit "), units.toPixels(373, 196, 50, 14));
+    controls.exit->setDefault(true);
+    controls.about = Button(dialog, kIdAbout, QStringLiteral("About Zorvel"),
+                            AboutButtonRect(units, dialog.font()));
+    controls.help = Button(dialog, kIdHelp, QStringLiteral("&Help"), units.toPixels(283, 200, 32, 10));
+    controls.help->setEnabled(false);
+}
+
+void BuildStaticsAndTurnFileFields(QDialog& dialog, const DialogUnits& units,
+                                   MainWindowControls& controls) {
+    auto* group = new QGroupBox(QStringLiteral("Game Info"), &dialog);
+    group->setObjectName(QStringLiteral("gameInfo"));
+    group->setGeometry(units.toPixels(280, 7, 143, 54));
+    Label(dialog, QStringLiteral("nameLabel"), QStringLiteral("Name:"),
+          units.toPixels(291, 18, 22, 8), Qt::AlignRight);
+    Label(dialog, QStringLiteral("directoryLabel"), QStringLiteral("Directory:"),
+          units.toPixels(282, 31, 31, 8), Qt::AlignRight);
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const PlayerRowTemplate& row = RowTemplate(number);
+        PlayerRowControls& built = controls.row(number);
+        built.label = Label(dialog, QStringLiteral("playerLabel%1").arg(number),
+                            QStringLiteral("Player %1").arg(number),
+                            units.toPixels(7, row.labelY, row.labelWidth, 8), Qt::AlignLeft);
+        built.turnFile =
+            SingleLineEdit(dialog, row.ids.turnFile, units.toPixels(165, row.editY, 111, 12));
+        built.turnFile->setReadOnly(true);
+        built.turnFile->setFocusPolicy(Qt::NoFocus);
+    }
+    Label(dialog, QStringLiteral("messageLabel"), QStringLiteral("Message Text:"),
+          units.toPixels(279, 64, 48, 8), Qt::AlignLeft);
+}
+
+void BuildGameControls(QDialog& dialog, const DialogUnits& units, MainWindowControls& controls) {
+    auto* selector = Place(new QComboBox(&dialog), kIdGameSelector, units.toPixels(316, 16, 101, 12));
+    selector->setEditable(true);
+    selector->setInsertPolicy(QComboBox::NoInsert);
+    selector->setCompleter(nullptr);
+    selector->setMaxVisibleItems(5);
+    controls.gameSelector = selector;
+    controls.deleteGame =
+        Button(dialog, kIdDelete, QStringLiteral("&Delete"), units.toPixels(379, 43, 38, 13));
+}
+
+} // namespace
+
+PlayerRowIds PlayerRowIdsOf(int number) {
+    return RowTemplate(number).ids;
+}
+
+MainWindowControls BuildMainWindowControls(QDialog& dialog, const DialogUnits& units) {
+    MainWindowControls controls;
+    BuildPlayerEditsAndBoxes(dialog, units, controls);
+    BuildRightPaneControls(dialog, units, controls);
+    BuildStaticsAndTurnFileFields(dialog, units, controls);
+    BuildGameControls(dialog, units, controls);
+    // The group box frames controls created before it; keep it beneath them.
+    dialog.findChild<QGroupBox*>(QStringLiteral("gameInfo"))->lower();
+    return controls;
+}
+
+void AddMainWindowToolTips(const MainWindowControls& controls) {
+    controls.browse->setToolTip(QStringLiteral("Select additional attachment(s)"));
+    controls.filePath->setToolTip(QStringLiteral("Additional file(s) to attach to each message"));
+    controls.directory->setToolTip(QStringLiteral("Directory the game files (*.m*) are located"));
+    controls.gameSelector->setToolTip(QStringLiteral("Name of the game files (gamename.m*)"));
+    controls.message->setToolTip(QStringLiteral("Text to be included in each message"));
+    controls.filesBox->setToolTip(QStringLiteral("Yes, attach file(s) to each message"));
+    controls.sendFiles->setToolTip(QStringLiteral("Click me to send all messages and attachments"));
+    controls.emailOptions->setToolTip(
+        QStringLiteral("Additional setup information for your email client"));
+    controls.about->setToolTip(
+        QStringLiteral("Information about Zorvel and halvane software, inc."));
+    controls.exit->setToolTip(QStringLiteral("Save all data and Exit Zorvel"));
+    controls.help->setToolTip(QStringLiteral("Critical information on Zorvel"));
+    controls.deleteGame->setToolTip(QStringLiteral("Delete this Game information"));
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const PlayerRowControls& row = controls.row(number);
+        row.email->setToolTip(QStringLiteral("Email address for Player %1").arg(number));
+        row.send->setToolTip(QStringLiteral("Yes, send files to Player %1").arg(number));
+        row.turnFile->setToolTip(QStringLiteral("This file will be sent to Player %1").arg(number));
+    }
+}
