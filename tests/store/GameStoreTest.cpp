@@ -1,0 +1,365 @@
+#include "GameStore.h"
+#include "FakeGameSelector.h"
+#include "FakeGameWindow.h"
+#include "SqliteProfileStore.h"
+#include "StdToString.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+using namespace std::chrono_literals;
+using Entries = std::vector<std::string>;
+using Values = std::map<std::string, std::string>;
+Q_DECLARE_METATYPE(Entries)
+Q_DECLARE_METATYPE(Values)
+
+namespace {
+
+// One run of the program: the window's records, its controls and the store.
+struct Session {
+    explicit Session(const std::string& file, std::chrono::milliseconds busyTimeout =
+                                                  SqliteProfileStore::kDefaultBusyTimeout)
+        : profile(file, busyTimeout) {}
+
+    // The window's start-up, as far as the store goes.
+    void Start() {
+        store.ReadSettings();
+        if (!game.name.empty()) {
+            store.LoadGame();
+        }
+        store.LoadGameList();
+        store.SelectShownGame();
+        window.WriteControls();
+    }
+
+    void Type(const std::string& name, const std::string& directory, const Entries& emails) {
+        selector.editText = name;
+        window.controls.directory = directory;
+        for (std::size_t row = 0; row < emails.size(); ++row) {
+            window.controls.players.at(row).email = emails[row];
+            window.controls.players.at(row).send = 1;
+        }
+        window.Edited();
+    }
+
+    SqliteProfileStore profile;
+    GameRecord game;
+    MailSettings mail;
+    FakeGameSelector selector;
+    FakeGameWindow window{game, selector};
+    GameStore store{profile, game, mail, window, selector};
+};
+
+Entries StoredList(ProfileStore& profile) {
+    Entries list;
+    const int count = profile.ReadStoreInt("Settings", "GameCount", -1);
+    for (int index = 1; index <= count; ++index) {
+        list.push_back(profile.ReadStoreText("Settings", "Game" + std::to_string(index), ""));
+    }
+    return list;
+}
+
+void SaveGames(const std::string& file, const Entries& names) {
+    Session session(file);
+    session.Start();
+    for (const std::string& name : names) {
+        session.Type(name, "/games/" + name, {name + "@example.org"});
+        session.store.SaveGame(name);
+    }
+}
+
+} // namespace
+
+class GameStoreTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    std::string m_file;
+
+private slots:
+    void init() {
+        QVERIFY(m_folder.isValid());
+        m_file = m_folder.filePath("Halvane/Zorvel.sqlite").toStdString();
+        QFile::remove(QString::fromStdString(m_file));
+    }
+
+    void firstStartOnEmptyStore() {
+        Session session(m_file);
+        session.Start();
+        QCOMPARE(session.profile.ReadStoreInt("Settings", "GameCount", -1), 0);
+        // The empty name goes into the selector only, unselected.
+        QCOMPARE(session.selector.entries, Entries{""});
+        QCOMPARE(session.selector.selected, -1);
+        QCOMPARE(StoredList(session.profile), Entries{});
+    }
+
+    void loadGameList_data() {
+        QTest::addColumn<Values>("stored");
+        QTest::addColumn<Entries>("listed");
+        QTest::addColumn<int>("countAfter");
+        const Values games{{"Game1", "b"}, {"Game2", "a"}, {"Game3", "c"}, {"Game5", "e"}};
+        QTest::newRow("count missing") << games << Entries{"a", "b", "c"} << 3;
+        Values zero = games;
+        zero["GameCount"] = "0";
+        QTest::newRow("count zero") << zero << Entries{"a", "b", "c"} << 3;
+        QTest::newRow("gap within count")
+            << Values{{"GameCount", "3"}, {"Game1", "a"}, {"Game3", "c"}} << Entries{"a", "c"} << 3;
+        QTest::newRow("entries above count ignored")
+            << Values{{"GameCount", "1"}, {"Game1", "a"}, {"Game2", "b"}} << Entries{"a"} << 1;
+        QTest::newRow("negative count")
+            << Values{{"GameCount", "-2"}, {"Game1", "a"}} << Entries{} << -2;
+        QTest::newRow("duplicates and case")
+            << Values{{"GameCount", "3"}, {"Game1", "a"}, {"Game2", "A"}, {"Game3", "a"}}
+            << Entries{"a", "A", "a"} << 3;
+    }
+
+    void loadGameList() {
+        QFETCH(Values, stored);
+        QFETCH(Entries, listed);
+        QFETCH(int, countAfter);
+        {
+            SqliteProfileStore seed(m_file);
+            for (const auto& [name, text] : stored) {
+                if (name == "GameCount") {
+                    seed.WriteStoreInt("Settings", name, std::stoi(text));
+                } else {
+                    seed.WriteStoreText("Settings", name, text);
+                }
+            }
+        }
+        Session session(m_file);
+        session.store.LoadGameList();
+        QCOMPARE(session.selector.entries, listed);
+        QCOMPARE(session.profile.ReadStoreInt("Settings", "GameCount", 99), countAfter);
+    }
+
+    void exitStoresGameAndStartShowsItAgain() {
+        {
+            Session first(m_file);
+            first.Start();
+            first.Type("alpha", "/games", {"ann@example.org", "bob@example.org"});
+            first.mail.returnEmail = "host@example.org";
+            QVERIFY(first.store.Exit());
+        }
+        Session second(m_file);
+        second.Start();
+        QCOMPARE(second.selector.entries, Entries{"alpha"});
+        QCOMPARE(second.selector.SelectedText(), "alpha");
+        QCOMPARE(second.window.controls.directory, "/games");
+        QCOMPARE(second.window.controls.player(2).email, "bob@example.org");
+        QCOMPARE(second.window.controls.player(2).send, 1);
+        QCOMPARE(second.window.controls.player(2).turnFile, "/games/alpha.m2");
+        QCOMPARE(second.mail.returnEmail, "host@example.org");
+        QVERIFY(second.store.Exit());
+        QCOMPARE(StoredList(second.profile), Entries{"alpha"});
+    }
+
+    void flagsStoredOnlyWhenOnAndEnabled_data() {
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("on, enabled") << 1 << true << 1;
+        QTest::newRow("other nonzero, enabled") << -7 << true << 1;
+        QTest::newRow("on, disabled") << 1 << false << 0;
+        QTest::newRow("off, enabled") << 0 << true << 0;
+    }
+
+    void flagsStoredOnlyWhenOnAndEnabled() {
+        QFETCH(int, flag);
+        QFETCH(bool, enabled);
+        QFETCH(int, stored);
+        Session session(m_file);
+        session.game.player(4).send = flag;
+        session.game.addFile = flag;
+        session.window.sendEnabled[3] = enabled;
+        session.window.filesEnabled = enabled;
+        session.store.SaveGame("g");
+        QCOMPARE(session.profile.ReadStoreInt("g", "Send3", 99), stored);
+        QCOMPARE(session.profile.ReadStoreInt("g", "AddFile", 99), stored);
+    }
+
+    void missingSendReadsAsOne() {
+        Session session(m_file);
+        session.profile.WriteStoreText("g", "Dir", "/d");
+        session.profile.WriteStoreText("g", "Email2", "c@example.org");
+        session.game.name = "g";
+        session.store.LoadGame();
+        QCOMPARE(session.game.player(3).send, 1);
+        QCOMPARE(session.game.player(3).turnFile, "/d/g.m3");
+        // Without an address the refresh takes the default back.
+        QCOMPARE(session.game.player(4).send, 0);
+        QVERIFY(!session.window.IsSendBoxEnabled(4));
+    }
+
+    void deleteListedGame_data() {
+        QTest::addColumn<Entries>("games");
+        QTest::addColumn<std::string>("deleted");
+        QTest::addColumn<Entries>("listAfter");
+        QTest::addColumn<std::string>("shown");
+        QTest::newRow("first") << Entries{"a", "b", "c"} << std::string("a") << Entries{"b", "c"}
+                               << std::string("b");
+        QTest::newRow("middle") << Entries{"a", "b", "c"} << std::string("b") << Entries{"a", "c"}
+                                << std::string("a");
+        QTest::newRow("last") << Entries{"a", "b", "c"} << std::string("c") << Entries{"a", "b"}
+                              << std::string("a");
+        QTest::newRow("only") << Entries{"a"} << std::string("a") << Entries{} << std::string();
+    }
+
+    void deleteListedGame() {
+        QFETCH(Entries, games);
+        QFETCH(std::string, deleted);
+        QFETCH(Entries, listAfter);
+        QFETCH(std::string, shown);
+        SaveGames(m_file, games);
+        Session session(m_file);
+        session.Start();
+        session.selector.Pick(deleted);
+        session.store.SwitchGame();
+        session.store.DeleteGame();
+
+        QCOMPARE(session.window.questions,
+                 Entries{"Are you sure you want to DELETE the game information for \"" + deleted +
+                         "\"?"});
+        QCOMPARE(StoredList(session.profile), listAfter);
+        const std::string lastEntry = "Game" + std::to_string(games.size());
+        QCOMPARE(session.profile.ReadStoreText("Settings", lastEntry, "missing"), "");
+        QCOMPARE(session.profile.ReadStoreText(deleted, "Dir", "missing"), "");
+        QCOMPARE(session.profile.ReadStoreInt(deleted, "Send0", 1), 0);
+        QCOMPARE(session.game.name, shown);
+        QCOMPARE(session.window.controls.directory, shown.empty() ? "" : "/games/" + shown);
+        QCOMPARE(session.selector.SelectedText(), shown);
+        QVERIFY(std::find(session.selector.entries.begin(), session.selector.entries.end(),
+                          deleted) == session.selector.entries.end());
+    }
+
+    void deleteAnsweredNoChangesNothing() {
+        SaveGames(m_file, {"a"});
+        Session session(m_file);
+        session.Start();
+        session.window.answerYes = false;
+        session.store.DeleteGame();
+        QCOMPARE(session.profile.ReadStoreText("a", "Dir", ""), "/games/a");
+        QCOMPARE(StoredList(session.profile), Entries{"a"});
+    }
+
+    void deleteUnlistedGameOnlyBlanksItsSection() {
+        SaveGames(m_file, {"a", "zeta"});
+        {
+            // Another copy takes "zeta" off the list while this one shows it.
+            Session other(m_file);
+            other.store.RemoveGameFromList("zeta");
+        }
+        Session session(m_file);
+        session.Start();
+        session.Type("zeta", "/games/zeta", {"z@example.org"});
+        session.store.DeleteGame();
+        QCOMPARE(session.profile.ReadStoreText("zeta", "Dir", "missing"), "");
+        QCOMPARE(StoredList(session.profile), Entries{"a"});
+        QCOMPARE(session.game.name, "zeta");
+        QCOMPARE(session.window.controls.directory, "/games/zeta");
+        QVERIFY(session.store.Exit());
+        QCOMPARE(StoredList(session.profile), (Entries{"a", "zeta"}));
+        QCOMPARE(session.profile.ReadStoreText("zeta", "Dir", ""), "/games/zeta");
+    }
+
+    void switchSavesShownGameAndLoadsPicked() {
+        SaveGames(m_file, {"a", "b"});
+        Session session(m_file);
+        session.Start();
+        session.selector.Pick("a");
+        session.store.SwitchGame();
+        session.window.controls.directory = "/changed";
+        session.selector.Pick("b");
+        session.store.SwitchGame();
+        QCOMPARE(session.profile.ReadStoreText("a", "Dir", ""), "/changed");
+        QCOMPARE(session.game.name, "b");
+        QCOMPARE(session.window.controls.directory, "/games/b");
+    }
+
+    void switchFromUnlistedGameKeepsShowingIt() {
+        SaveGames(m_file, {"first"});
+        Session session(m_file);
+        session.Start();
+        session.Type("second", "/second", {"s@example.org"});
+        session.selector.Pick("first");
+        session.store.SwitchGame();
+        QCOMPARE(StoredList(session.profile), (Entries{"first", "second"}));
+        QCOMPARE(session.game.name, "second");
+        QCOMPARE(session.window.controls.directory, "/second");
+        session.selector.Pick("first");
+        session.store.SwitchGame();
+        QCOMPARE(session.window.controls.directory, "/games/first");
+    }
+
+    void namesDifferingInCaseShareOneSection() {
+        SaveGames(m_file, {"Alpha", "ALPHA"});
+        Session session(m_file);
+        QCOMPARE(StoredList(session.profile), (Entries{"Alpha", "ALPHA"}));
+        QCOMPARE(session.profile.ReadStoreText("alpha", "Dir", ""), "/games/ALPHA");
+    }
+
+    void startWithUnlistedLastGameAddsItToSelectorOnly() {
+        Session seed(m_file);
+        seed.profile.WriteStoreText("Settings", "LastGame", "ghost");
+        seed.profile.WriteStoreText("ghost", "Dir", "/ghost");
+        Session session(m_file);
+        session.Start();
+        QCOMPARE(session.selector.entries, Entries{"ghost"});
+        QCOMPARE(session.selector.SelectedText(), "ghost");
+        QCOMPARE(session.window.controls.directory, "/ghost");
+        QCOMPARE(StoredList(session.profile), Entries{});
+    }
+
+    void exitWithEmptyNameStoresNoGame() {
+        Session session(m_file);
+        session.Start();
+        session.window.controls.directory = "/typed";
+        session.mail.mailProfile = "profile";
+        QVERIFY(session.store.Exit());
+        QCOMPARE(session.profile.ReadStoreText("Settings", "LastGame", "missing"), "");
+        QCOMPARE(session.profile.ReadStoreText("Settings", "Mail Profile", ""), "profile");
+        QCOMPARE(session.profile.ReadStoreText("", "Dir", "missing"), "missing");
+        QCOMPARE(StoredList(session.profile), Entries{});
+    }
+
+    void exitTellsHostWhenStoreCannotBeWritten() {
+        // Root writes anywhere, so block the folder by a file of that name.
+        QFile blocker(m_folder.filePath("blocked"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        Session session(m_folder.filePath("blocked/Zorvel.sqlite").toStdString());
+        session.Start();
+        session.Type("alpha", "/games", {});
+        QVERIFY(!session.store.Exit());
+        QCOMPARE(session.window.messages.size(), std::size_t{1});
+        QVERIFY(session.window.messages[0].find("could not be saved") != std::string::npos);
+        QCOMPARE(session.game.directory, "/games");
+    }
+
+    void exitRetriedAfterLockIsReleasedSavesEverything() {
+        SaveGames(m_file, {"alpha"});
+        Session session(m_file, 50ms);
+        session.Start();
+        session.selector.Pick("alpha");
+        session.store.SwitchGame();
+        session.window.controls.directory = "/new";
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(m_file.c_str(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(!session.store.Exit());
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(session.profile.ReadStoreText("alpha", "Dir", ""), "/games/alpha");
+        QVERIFY(session.store.Exit());
+        QCOMPARE(SqliteProfileStore(m_file).ReadStoreText("alpha", "Dir", ""), "/new");
+    }
+};
+
+QTEST_GUILESS_MAIN(GameStoreTest)
+#include "GameStoreTest.moc"
