@@ -80,14 +80,14 @@ class GameStoreTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_folder;
+    std::unique_ptr<QTemporaryDir> m_folder;
     std::string m_file;
 
 private slots:
     void init() {
-        QVERIFY(m_folder.isValid());
-        m_file = m_folder.filePath("Halvane/Zorvel.sqlite").toStdString();
-        QFile::remove(QString::fromStdString(m_file));
+        m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_folder->isValid());
+        m_file = m_folder->filePath("Halvane/Zorvel.sqlite").toStdString();
     }
 
     void firstStartOnEmptyStore() {
@@ -331,9 +331,9 @@ private slots:
 
     void exitTellsHostWhenStoreCannotBeWritten() {
         // Root writes anywhere, so block the folder by a file of that name.
-        QFile blocker(m_folder.filePath("blocked"));
+        QFile blocker(m_folder->filePath("blocked"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        Session session(m_folder.filePath("blocked/Zorvel.sqlite").toStdString());
+        Session session(m_folder->filePath("blocked/Zorvel.sqlite").toStdString());
         session.Start();
         session.Type("alpha", "/games", {});
         QVERIFY(!session.store.Exit());

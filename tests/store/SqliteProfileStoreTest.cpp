@@ -1,0 +1,282 @@
+#include "SqliteProfileStore.h"
+#include "OpenProfileStore.h"
+#include "StdToString.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr fs::perms kOwnerFile = fs::perms::owner_read | fs::perms::owner_write;
+constexpr fs::perms kOwnerFolder = fs::perms::owner_all;
+
+fs::perms Permissions(const fs::path& path) {
+    return fs::status(path).permissions() & fs::perms::mask;
+}
+
+// Writes one game's worth of values into `section` as one transaction that,
+// like adding a game to the list, reads before it writes.
+void WriteGame(ProfileStore& store, const std::string& section, int round) {
+    store.BeginTransaction();
+    const int count = store.ReadStoreInt("Settings", "GameCount", 0);
+    for (int row = 0; row < 16; ++row) {
+        store.WriteStoreText(section, "Email" + std::to_string(row), std::to_string(round));
+        store.WriteStoreInt(section, "Send" + std::to_string(row), round);
+    }
+    store.WriteStoreText("Settings", "LastGame", section);
+    store.WriteStoreInt("Settings", "GameCount", count + 1);
+    store.EndTransaction();
+}
+
+} // namespace
+
+class SqliteProfileStoreTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    fs::path m_file;
+
+private slots:
+    void init() {
+        m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_folder->isValid());
+        m_file = fs::path(m_folder->path().toStdString()) / "Halvane" / "Zorvel.sqlite";
+    }
+
+    void everySectionNameKeepsItsOwnValues() {
+        const std::vector<std::string> names{"",
+                                             " ",
+                                             "a b",
+                                             "a",
+                                             "a/b",
+                                             "a/",
+                                             "/",
+                                             "b",
+                                             "a\\b",
+                                             "\\",
+                                             "[a]",
+                                             "[a",
+                                             "a=b",
+                                             "\"q\"",
+                                             "'q'",
+                                             "x' OR '1'='1",
+                                             "%s",
+                                             "Settings/Game1",
+                                             "Ünïcødé 名前",
+                                             std::string("nul\0x", 5)};
+        {
+            SqliteProfileStore store(m_file);
+            for (std::size_t index = 0; index < names.size(); ++index) {
+                store.WriteStoreText(names[index], "Dir", "dir of " + names[index]);
+                store.WriteStoreInt(names[index], "AddFile", static_cast<int>(index));
+            }
+            QVERIFY(!store.TakeWriteFailure());
+        }
+        SqliteProfileStore reopened(m_file);
+        for (std::size_t index = 0; index < names.size(); ++index) {
+            QCOMPARE(reopened.ReadStoreText(names[index], "Dir", ""), "dir of " + names[index]);
+            QCOMPARE(reopened.ReadStoreInt(names[index], "AddFile", -1), static_cast<int>(index));
+        }
+    }
+
+    void namesComparedWithoutCase_data() {
+        QTest::addColumn<std::string>("written");
+        QTest::addColumn<std::string>("read");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("ascii") << std::string("Settings") << std::string("sETTINGS") << true;
+        QTest::newRow("umlaut") << std::string("ÄRGER") << std::string("ärger") << true;
+        QTest::newRow("final sigma") << std::string("ΟΔΟΣ") << std::string("οδος") << true;
+        QTest::newRow("prefix") << std::string("Game1") << std::string("Game10") << false;
+        QTest::newRow("accent") << std::string("e") << std::string("é") << false;
+        QTest::newRow("invalid utf-8") << std::string("A\xff") << std::string("a\xff") << true;
+        QTest::newRow("other bytes") << std::string("\xff") << std::string("\xfe") << false;
+    }
+
+    void namesComparedWithoutCase() {
+        QFETCH(std::string, written);
+        QFETCH(std::string, read);
+        QFETCH(bool, same);
+        SqliteProfileStore store(m_file);
+        store.WriteStoreText(written, written, "value");
+        QCOMPARE(store.ReadStoreText(read, read, "default"), same ? "value" : "default");
+        QCOMPARE(store.ReadStoreText(read, written, "default"), same ? "value" : "default");
+    }
+
+    void textsAndIntegersKeptApart() {
+        SqliteProfileStore store(m_file);
+        store.WriteStoreText("s", "text", "12");
+        store.WriteStoreInt("s", "number", 12);
+        store.WriteStoreInt("s", "low", INT32_MIN);
+        QCOMPARE(store.ReadStoreInt("s", "text", -1), -1);
+        QCOMPARE(store.ReadStoreText("s", "number", "default"), "default");
+        QCOMPARE(store.ReadStoreInt("s", "low", 0), INT32_MIN);
+        store.WriteStoreInt("s", "text", 3);
+        QCOMPARE(store.ReadStoreText("s", "text", "default"), "default");
+        QCOMPARE(store.ReadStoreInt("s", "text", -1), 3);
+    }
+
+    void ownerOnlyWhateverTheUmask_data() {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("looseFileExists");
+        QTest::newRow("umask 000") << 0000 << false;
+        QTest::newRow("umask 022") << 0022 << false;
+        QTest::newRow("umask 077") << 0077 << false;
+        QTest::newRow("loose file from before") << 0022 << true;
+    }
+
+    void ownerOnlyWhateverTheUmask() {
+        QFETCH(int, mask);
+        QFETCH(bool, looseFileExists);
+        if (looseFileExists) {
+            fs::create_directories(m_file.parent_path());
+            QFile(QString::fromStdString(m_file.string())).open(QIODevice::WriteOnly);
+            fs::permissions(m_file, fs::perms::all);
+            fs::permissions(m_file.parent_path(), fs::perms::all);
+        }
+        const mode_t previous = umask(static_cast<mode_t>(mask));
+        SqliteProfileStore store(m_file);
+        QCOMPARE(fs::exists(m_file), looseFileExists);
+        store.WriteStoreText("Settings", "Password", "secret");
+        umask(previous);
+        QCOMPARE(Permissions(m_file.parent_path()), kOwnerFolder);
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            const fs::path file = m_file.string() + suffix;
+            QVERIFY2(fs::exists(file), file.c_str());
+            QCOMPARE(Permissions(file), kOwnerFile);
+        }
+    }
+
+    void twoStoresWritingAtOnceBothSucceed() {
+        auto writer = [this](std::string section, bool* failed) {
+            SqliteProfileStore store(m_file);
+            for (int round = 1; round <= 60; ++round) {
+                WriteGame(store, section, round);
+            }
+            *failed = store.TakeWriteFailure();
+        };
+        bool firstFailed = true;
+        bool secondFailed = true;
+        std::thread first(writer, "one", &firstFailed);
+        std::thread second(writer, "two", &secondFailed);
+        first.join();
+        second.join();
+        QVERIFY(!firstFailed);
+        QVERIFY(!secondFailed);
+        SqliteProfileStore reader(m_file);
+        QCOMPARE(reader.ReadStoreInt("one", "Send15", 0), 60);
+        QCOMPARE(reader.ReadStoreInt("two", "Send15", 0), 60);
+        QCOMPARE(reader.ReadStoreInt("Settings", "GameCount", 0), 120);
+    }
+
+    void lastWriteWins() {
+        SqliteProfileStore first(m_file);
+        SqliteProfileStore second(m_file);
+        first.WriteStoreText("Settings", "LastGame", "first");
+        second.WriteStoreText("Settings", "LastGame", "second");
+        QCOMPARE(first.ReadStoreText("Settings", "LastGame", ""), "second");
+    }
+
+    void transactionSeenWholeOrNotAtAll() {
+        SqliteProfileStore writer(m_file);
+        SqliteProfileStore reader(m_file);
+        WriteGame(writer, "g", 1);
+        writer.BeginTransaction();
+        writer.BeginTransaction();
+        writer.WriteStoreInt("g", "Send0", 2);
+        writer.EndTransaction();
+        QCOMPARE(reader.ReadStoreInt("g", "Send0", 0), 1);
+        writer.EndTransaction();
+        QCOMPARE(reader.ReadStoreInt("g", "Send0", 0), 2);
+    }
+
+    void crashDuringTransactionKeepsOldValues() {
+        {
+            SqliteProfileStore before(m_file);
+            WriteGame(before, "g", 1);
+        }
+        const pid_t child = fork();
+        if (child == 0) {
+            SqliteProfileStore store(m_file);
+            store.BeginTransaction();
+            store.WriteStoreText("g", "Email0", "half");
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        SqliteProfileStore reader(m_file);
+        QCOMPARE(reader.ReadStoreText("g", "Email0", ""), "1");
+    }
+
+    void writeFailuresAreRecorded_data() {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("folder is a file") << QString("Halvane") << QByteArray("x");
+        QTest::newRow("store is a folder") << QString("Halvane/Zorvel.sqlite") << QByteArray();
+        QTest::newRow("not a database")
+            << QString("Halvane/Zorvel.sqlite") << QByteArray(4096, 'x');
+    }
+
+    void writeFailuresAreRecorded() {
+        QFETCH(QString, blocker);
+        QFETCH(QByteArray, content);
+        const QString path = m_folder->filePath(blocker);
+        if (content.isEmpty()) {
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        SqliteProfileStore store(m_file);
+        QVERIFY(!store.TakeWriteFailure());
+        QCOMPARE(store.ReadStoreText("Settings", "LastGame", "default"), "default");
+        store.BeginTransaction();
+        store.WriteStoreInt("Settings", "GameCount", 1);
+        store.EndTransaction();
+        QVERIFY(store.TakeWriteFailure());
+        QVERIFY(!store.TakeWriteFailure());
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), content);
+        }
+    }
+
+    void factoryUsesConfigFolder_data() {
+        QTest::addColumn<QString>("xdgConfigHome");
+        QTest::addColumn<QString>("expectedFolder");
+        QTest::newRow("set") << QString("xdg") << QString("xdg");
+        QTest::newRow("empty") << QString() << QString("home/.config");
+        QTest::newRow("relative") << QString("relative") << QString("home/.config");
+    }
+
+    void factoryUsesConfigFolder() {
+        QFETCH(QString, xdgConfigHome);
+        QFETCH(QString, expectedFolder);
+        const QString xdg =
+            xdgConfigHome == "relative" ? xdgConfigHome : m_folder->filePath(xdgConfigHome);
+        qputenv("HOME", m_folder->filePath("home").toUtf8());
+        qputenv("XDG_CONFIG_HOME", xdgConfigHome.isEmpty() ? QByteArray() : xdg.toUtf8());
+        const QString expected = m_folder->filePath(expectedFolder + "/Halvane/Zorvel.sqlite");
+        const std::unique_ptr<ProfileStore> store = OpenProfileStore("Halvane", "Zorvel");
+        QVERIFY(!QFile::exists(m_folder->filePath(expectedFolder)));
+        store->ReadStoreText("Settings", "LastGame", "");
+        QVERIFY(QFile::exists(expected));
+    }
+};
+
+QTEST_GUILESS_MAIN(SqliteProfileStoreTest)
+#include "SqliteProfileStoreTest.moc"
