@@ -3,6 +3,7 @@
 #include "ApplicationName.h"
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
+#include "OpenProfileStore.h"
 #include "SocketsCheck.h"
 
 namespace {
@@ -28,5 +29,8 @@ CZorvelApp::CZorvelApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int CZorvelApp::InitInstance() {
-    return RunZorvel({PlatformSocketsCheck, [] { return std::make_unique<CZorvelDlg>(); }});
+    return RunZorvel({PlatformSocketsCheck, [] {
+                          return std::make_unique<CZorvelDlg>(OpenProfileStore(
+                              kCompanyKey, QCoreApplication::applicationName().toStdString()));
+                      }});
 }

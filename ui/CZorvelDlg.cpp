@@ -2,6 +2,7 @@
 
 #include "DialogUnits.h"
 #include "GameSelectorBox.h"
+#include "InputBlocker.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
 #include "ProgramIcon.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -56,23 +58,45 @@ void LiftLengthLimits(const MainWindowControls& controls) {
 
 } // namespace
 
-CZorvelDlg::CZorvelDlg(QWidget* parent) : QDialog(parent) {
+namespace {
+
+MainWindowControls BuildControls(QDialog& dialog) {
+    dialog.setFont(DialogFont());
+    const DialogUnits units(dialog.font());
+    dialog.setFixedSize(units.toPixels(430, 217));
+    MainWindowControls controls = BuildMainWindowControls(dialog, units);
+    LiftLengthLimits(controls);
+    return controls;
+}
+
+} // namespace
+
+CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, std::string mailLibrary,
+                       QWidget* parent)
+    : QDialog(parent), m_controls(BuildControls(*this)),
+      m_selector(new GameSelectorBox(*m_controls.gameSelector)),
+      m_inputBlocker(new InputBlocker(*this)), m_profileStore(std::move(store)),
+      m_store(*m_profileStore, m_game, m_mail, *this, *m_selector),
+      m_mapi(*this, std::move(mailLibrary)), m_dispatcher(m_game, m_mail, *this, m_mapi) {
     setWindowTitle(QStringLiteral("Zorvel"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(DialogFont());
-    const DialogUnits units(font());
-    setFixedSize(units.toPixels(430, 217));
-    m_controls = BuildMainWindowControls(*this, units);
-    LiftLengthLimits(m_controls);
-    m_selector = new GameSelectorBox(*m_controls.gameSelector);
     MessageBoxes::SetOwner(this);
+    StartUp();
+    ConnectHandlers();
+}
 
+void CZorvelDlg::StartUp() {
     WriteControls();
     setWindowIcon(ProgramIcon());
+    m_store.ReadSettings();
+    if (!m_game.name.empty()) {
+        m_store.LoadGame();
+    }
     AddMainWindowToolTips(m_controls);
+    m_store.LoadGameList();
+    m_store.SelectShownGame();
     WriteControls();
-    ConnectHandlers();
     m_controls.row(1).email->setFocus();
 }
 
@@ -92,6 +116,9 @@ void CZorvelDlg::ConnectHandlers() {
     connect(m_controls.directory, &QLineEdit::textEdited, this, &CZorvelDlg::OnDirectoryEdited);
     connect(m_controls.browse, &QPushButton::clicked, this, &CZorvelDlg::OnBrowse);
     connect(m_controls.exit, &QPushButton::clicked, this, &CZorvelDlg::accept);
+    connect(m_controls.gameSelector, &QComboBox::activated, this, [this] { m_store.SwitchGame(); });
+    connect(m_controls.deleteGame, &QPushButton::clicked, this, [this] { m_store.DeleteGame(); });
+    connect(m_controls.sendFiles, &QPushButton::clicked, this, [this] { m_dispatcher.SendFiles(); });
 }
 
 bool CZorvelDlg::ReadControls() {
@@ -194,9 +221,35 @@ void CZorvelDlg::UncheckFilesBox() {
 }
 
 void CZorvelDlg::accept() {
+    if (!m_store.Exit()) {
+        return;
+    }
     if (ReadControls()) {
         QDialog::accept();
     }
+}
+
+void CZorvelDlg::BeginWaitCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CZorvelDlg::EndWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void CZorvelDlg::Block() {
+    m_inputBlocker->Block();
+}
+
+void CZorvelDlg::GiveBack() {
+    m_inputBlocker->Release();
+    setEnabled(true);
+    activateWindow();
+    setFocus();
+}
+
+MapiUIParam CZorvelDlg::OwnerHandle() const {
+    return static_cast<MapiUIParam>(winId());
 }
 
 void CZorvelDlg::OnEmailEdited(int number) {

@@ -1,21 +1,35 @@
 #pragma once
 
+#include "DispatchWindow.h"
 #include "GameRecord.h"
+#include "GameStore.h"
 #include "GameWindow.h"
 #include "MainWindowLayout.h"
+#include "MapiLibrary.h"
+#include "ProfileStore.h"
 #include "RowRefresh.h"
+#include "TurnDispatcher.h"
 
 #include <QDialog>
 
+#include <memory>
+
 class GameSelectorBox;
+class InputBlocker;
 
 // The main window: one game on screen, its sixteen player rows, the game's
 // fields and the commands. It owns the game record and the mail options and
 // moves them to and from its controls with one two-way exchange.
-class CZorvelDlg : public QDialog, public GameWindow, public CheckBoxStates {
+class CZorvelDlg : public QDialog,
+                   public GameWindow,
+                   public DispatchWindow,
+                   public CheckBoxStates {
     Q_OBJECT
 public:
-    explicit CZorvelDlg(QWidget* parent = nullptr);
+    // `store` keeps the games between runs; `mailLibrary` names the Simple
+    // MAPI library that "Send Files" loads.
+    explicit CZorvelDlg(std::unique_ptr<ProfileStore> store,
+                        std::string mailLibrary = MapiLibraryLocation(), QWidget* parent = nullptr);
     ~CZorvelDlg() override;
 
     // Controls into the records; false, after saying so, when the message
@@ -38,15 +52,23 @@ public:
     void SetFilesBoxEnabled(bool enabled) override;
     void UncheckFilesBox() override;
 
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void Block() override;
+    void GiveBack() override;
+    MapiUIParam OwnerHandle() const override;
+
     GameRecord& game() { return m_game; }
     MailSettings& mailSettings() { return m_mail; }
     const MainWindowControls& controls() const { return m_controls; }
+    int sentCount() const { return m_dispatcher.sentCount(); }
 
 public slots:
     // The "E&xit " button: the window closes only when the controls read cleanly.
     void accept() override;
 
 private:
+    void StartUp();
     void ConnectHandlers();
     void OnEmailEdited(int number);
     void OnFilePathEdited();
@@ -61,4 +83,9 @@ private:
     MailSettings m_mail;
     MainWindowControls m_controls;
     GameSelectorBox* m_selector;
+    InputBlocker* m_inputBlocker;
+    std::unique_ptr<ProfileStore> m_profileStore;
+    GameStore m_store;
+    MapiLibrary m_mapi;
+    TurnDispatcher m_dispatcher;
 };

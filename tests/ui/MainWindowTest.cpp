@@ -1,6 +1,7 @@
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
+#include "SqliteProfileStore.h"
 #include "TurnFile.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -51,6 +53,7 @@ private:
     QLineEdit* Edit(int id) const { return Control<QLineEdit>(*m_window, id); }
     QCheckBox* Box(int id) const { return Control<QCheckBox>(*m_window, id); }
 
+    QTemporaryDir m_folder;
     std::unique_ptr<CZorvelDlg> m_window;
     QStringList m_messages;
 };
@@ -61,7 +64,9 @@ void MainWindowTest::init() {
         m_messages << request.text;
         return QMessageBox::Ok;
     });
-    m_window = std::make_unique<CZorvelDlg>();
+    auto store = std::make_unique<SqliteProfileStore>(
+        m_folder.filePath(QStringLiteral("store.sqlite")).toStdString());
+    m_window = std::make_unique<CZorvelDlg>(std::move(store), "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -194,19 +199,21 @@ void MainWindowTest::outOfRangeFlagsBecomeZero() {
 void MainWindowTest::selectorWriteRule() {
     QComboBox* selector = m_window->controls().gameSelector;
     selector->addItems({QStringLiteral("Abc"), QStringLiteral("Beta")});
-    selector->setCurrentIndex(1);
+    const int abc = selector->findText(QStringLiteral("Abc"));
+    const int beta = selector->findText(QStringLiteral("Beta"));
+    selector->setCurrentIndex(beta);
     GameRecord& game = m_window->game();
 
     game.name = "ab";
     m_window->WriteControls();
-    QCOMPARE(selector->currentIndex(), 0);
+    QCOMPARE(selector->currentIndex(), abc);
     QCOMPARE(selector->currentText(), QStringLiteral("Abc"));
     m_window->ReadControls();
     QCOMPARE(game.name, std::string("Abc"));
 
     game.name = "zeta";
     m_window->WriteControls();
-    QCOMPARE(selector->currentIndex(), 0);
+    QCOMPARE(selector->currentIndex(), abc);
     QCOMPARE(selector->currentText(), QStringLiteral("zeta"));
 
     game.name.clear();

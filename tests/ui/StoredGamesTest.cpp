@@ -1,0 +1,218 @@
+#include "CZorvelDlg.h"
+#include "MessageBoxes.h"
+#include "SqliteProfileStore.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The store seen through the real main window, as a host uses it.
+class StoredGamesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void exitStoresTheGameAndTheNextStartShowsIt();
+    void switchingFromAnUnlistedGameListsItAndStaysOnIt();
+    void deleteAsksByNameAndShowsTheFirstStoredGame();
+    void escapeStoresNothing();
+    void aLastGameThatIsNotListedIsShownAndAddedToTheSelectorOnly();
+    void anUnwritableStoreKeepsTheWindowOpenAtExit();
+
+private:
+    void Open(const QString& storeFile = {});
+    QLineEdit* Edit(int id) const {
+        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+    QCheckBox* Box(int id) const {
+        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+    QComboBox* Selector() const { return m_window->controls().gameSelector; }
+    void TypeGameName(const QString& name);
+    void Retype(QLineEdit* edit, const QString& text);
+    // Starts the program, types a game with its directory, and leaves by Exit.
+    void StoreGame(const QString& name, const QString& directory);
+    void Pick(const QString& name);
+    QStringList Listed() const;
+    QString StorePath() const { return m_folder.filePath(QStringLiteral("store.sqlite")); }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<CZorvelDlg> m_window;
+    QStringList m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::Ok;
+};
+
+void StoredGamesTest::init() {
+    QFile::remove(StorePath());
+    m_messages.clear();
+    m_answer = QMessageBox::Ok;
+    MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
+        m_messages << request.text;
+        return m_answer;
+    });
+}
+
+void StoredGamesTest::cleanup() {
+    m_window.reset();
+    MessageBoxes::SetAnswerer({});
+}
+
+void StoredGamesTest::Open(const QString& storeFile) {
+    m_window.reset();
+    const QString file = storeFile.isEmpty() ? StorePath() : storeFile;
+    m_window = std::make_unique<CZorvelDlg>(
+        std::make_unique<SqliteProfileStore>(file.toStdString()), "no-mail-library-here");
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void StoredGamesTest::TypeGameName(const QString& name) {
+    Selector()->lineEdit()->selectAll();
+    QTest::keyClicks(Selector()->lineEdit(), name);
+}
+
+void StoredGamesTest::Retype(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+void StoredGamesTest::StoreGame(const QString& name, const QString& directory) {
+    Open();
+    TypeGameName(name);
+    Retype(Edit(1002), directory);
+    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QCOMPARE(m_window->result(), int(QDialog::Accepted));
+}
+
+// Picks an entry from the dropped-down list, as the user does with the mouse.
+void StoredGamesTest::Pick(const QString& name) {
+    QComboBox* selector = Selector();
+    const int index = selector->findText(name);
+    QVERIFY(index >= 0);
+    selector->showPopup();
+    QAbstractItemView* view = selector->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    const QRect item = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+}
+
+QStringList StoredGamesTest::Listed() const {
+    QStringList entries;
+    for (int index = 0; index < Selector()->count(); ++index) {
+        entries << Selector()->itemText(index);
+    }
+    return entries;
+}
+
+void StoredGamesTest::exitStoresTheGameAndTheNextStartShowsIt() {
+    Open();
+    QCOMPARE(Listed(), QStringList{QString()});
+    TypeGameName(QStringLiteral("alpha"));
+    QTest::keyClicks(Edit(1002), QStringLiteral("/games/alpha"));
+    QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
+    QTest::mouseClick(Box(1003), Qt::LeftButton);
+    QTest::keyClicks(Edit(1004), QStringLiteral("bo@example.org"));
+    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QCOMPARE(m_window->result(), int(QDialog::Accepted));
+
+    Open();
+    QCOMPARE(Selector()->currentText(), QStringLiteral("alpha"));
+    QCOMPARE(Listed(), QStringList{QStringLiteral("alpha")});
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/games/alpha"));
+    QCOMPARE(Edit(1001)->text(), QStringLiteral("ann@example.org"));
+    QCOMPARE(Edit(1004)->text(), QStringLiteral("bo@example.org"));
+    QVERIFY(Box(1003)->isChecked());
+    QVERIFY(!Box(1005)->isChecked());
+    QVERIFY(!Box(1009)->isEnabled());
+    QCOMPARE(Edit(1006)->text(), QStringLiteral("/games/alpha/alpha.m1"));
+    QVERIFY(m_messages.isEmpty());
+}
+
+void StoredGamesTest::switchingFromAnUnlistedGameListsItAndStaysOnIt() {
+    StoreGame(QStringLiteral("alpha"), QStringLiteral("/a"));
+    Open();
+    TypeGameName(QStringLiteral("beta"));
+    Retype(Edit(1002), QStringLiteral("/b"));
+    Pick(QStringLiteral("alpha"));
+    QCOMPARE(Listed(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+    QCOMPARE(Selector()->currentText(), QStringLiteral("beta"));
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/b"));
+
+    Pick(QStringLiteral("alpha"));
+    QCOMPARE(Selector()->currentText(), QStringLiteral("alpha"));
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/a"));
+    Pick(QStringLiteral("beta"));
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/b"));
+}
+
+void StoredGamesTest::deleteAsksByNameAndShowsTheFirstStoredGame() {
+    StoreGame(QStringLiteral("alpha"), QStringLiteral("/a"));
+    StoreGame(QStringLiteral("beta"), QStringLiteral("/b"));
+    Open();
+    Pick(QStringLiteral("alpha"));
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/a"));
+
+    m_answer = QMessageBox::No;
+    QTest::mouseClick(m_window->controls().deleteGame, Qt::LeftButton);
+    QCOMPARE(m_messages, QStringList{QStringLiteral(
+                             "Are you sure you want to DELETE the game information for \"alpha\"?")});
+    QCOMPARE(Listed().size(), 2);
+
+    m_answer = QMessageBox::Yes;
+    QTest::mouseClick(m_window->controls().deleteGame, Qt::LeftButton);
+    QCOMPARE(Listed(), QStringList{QStringLiteral("beta")});
+    QCOMPARE(Selector()->currentText(), QStringLiteral("beta"));
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/b"));
+}
+
+void StoredGamesTest::escapeStoresNothing() {
+    Open();
+    TypeGameName(QStringLiteral("gamma"));
+    QTest::keyClicks(Edit(1001), QStringLiteral("cy@example.org"));
+    QTest::keyClick(Edit(1001), Qt::Key_Escape);
+    QCOMPARE(m_window->result(), int(QDialog::Rejected));
+    Open();
+    QCOMPARE(Selector()->currentText(), QString());
+    QCOMPARE(Edit(1001)->text(), QString());
+}
+
+void StoredGamesTest::aLastGameThatIsNotListedIsShownAndAddedToTheSelectorOnly() {
+    {
+        SqliteProfileStore store(StorePath().toStdString());
+        store.WriteStoreText("Settings", "LastGame", "ghost");
+        store.WriteStoreText("ghost", "Dir", "/g");
+        store.WriteStoreText("Settings", "Game1", "alpha");
+        store.WriteStoreInt("Settings", "GameCount", 1);
+    }
+    Open();
+    QCOMPARE(Selector()->currentText(), QStringLiteral("ghost"));
+    QCOMPARE(Edit(1002)->text(), QStringLiteral("/g"));
+    QCOMPARE(Listed(), (QStringList{QStringLiteral("alpha"), QStringLiteral("ghost")}));
+    m_window.reset();
+    SqliteProfileStore store(StorePath().toStdString());
+    QCOMPARE(store.ReadStoreInt("Settings", "GameCount", 0), 1);
+}
+
+void StoredGamesTest::anUnwritableStoreKeepsTheWindowOpenAtExit() {
+    // A store whose folder is a file cannot be created, even by root.
+    const QString blocker = m_folder.filePath(QStringLiteral("not-a-folder"));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    Open(blocker + QStringLiteral("/store.sqlite"));
+    TypeGameName(QStringLiteral("alpha"));
+    QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
+    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(Edit(1001)->text(), QStringLiteral("ann@example.org"));
+}
+
+QTEST_MAIN(StoredGamesTest)
+#include "StoredGamesTest.moc"
