@@ -1,5 +1,4 @@
 #include "CEmailOptionsDlg.h"
-#include "DialogUnits.h"
 #include "ModalDriver.h"
 #include "OwnerWindow.h"
 
