@@ -1,0 +1,82 @@
+#include "Attachment.h"
+
+#include "Text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string baseName(std::string_view path) {
+    const auto slash = path.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// Only a base name travels: a reader must never be steered into another folder,
+// nor shown a name that carries line breaks or invisible characters.
+std::string shownNameOf(const MapiFileDesc& file) {
+    std::string name = file.lpszFileName ? baseName(file.lpszFileName) : std::string();
+    if (name.empty() || name == "." || name == "..")
+        name = baseName(file.lpszPathName);
+    if (name.empty() || name == "." || name == "..")
+        name = "attachment";
+    return withoutControls(validUtf8(name), '_');
+}
+
+Failure openFailure(const std::string& path, std::string_view why) {
+    return {MAPI_E_ATTACHMENT_OPEN_FAILURE, "attachment '" + path + "': " + std::string(why)};
+}
+
+Result<Attachment> openAttachment(const MapiFileDesc& file) {
+    if (!file.lpszPathName || !*file.lpszPathName)
+        return Failure{MAPI_E_ATTACHMENT_NOT_FOUND, "an attachment has no path"};
+    const std::string path = file.lpszPathName;
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        return Failure{missing ? MAPI_E_ATTACHMENT_NOT_FOUND : MAPI_E_ATTACHMENT_OPEN_FAILURE,
+                       "attachment '" + path + "': " + std::strerror(errno)};
+    }
+    if (!S_ISREG(info.st_mode))
+        return openFailure(path, "not a regular file");
+    // Non-blocking, so a FIFO swapped in after the check cannot hang the call.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return openFailure(path, std::strerror(errno));
+    Attachment attachment(fd, shownNameOf(file));
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return openFailure(path, "not a regular file");
+    return attachment;
+}
+
+} // namespace
+
+Attachment::Attachment(int fd, std::string shownName)
+    : m_fd(fd), m_shownName(std::move(shownName)) {}
+
+Attachment::Attachment(Attachment&& other) noexcept
+    : m_fd(other.m_fd), m_shownName(std::move(other.m_shownName)) {
+    other.m_fd = -1;
+}
+
+Attachment::~Attachment() {
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+Result<std::vector<Attachment>> openAttachments(const MapiFileDesc* files, MapiULong count) {
+    if (count > 0 && !files)
+        return Failure{MAPI_E_ATTACHMENT_NOT_FOUND, "attachments are counted but not given"};
+    std::vector<Attachment> attachments;
+    attachments.reserve(count);
+    for (MapiULong i = 0; i < count; ++i) {
+        auto attachment = openAttachment(files[i]);
+        if (const auto* failure = failureOf(attachment))
+            return *failure;
+        attachments.push_back(std::get<Attachment>(std::move(attachment)));
+    }
+    return attachments;
+}

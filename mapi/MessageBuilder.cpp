@@ -1,0 +1,126 @@
+#include "MessageBuilder.h"
+
+#include "Text.h"
+
+#include <gmime/gmime.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct GObjectUnref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+template <class T> using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+struct GFree {
+    void operator()(void* memory) const { g_free(memory); }
+};
+
+// Header values are single lines of valid UTF-8; GMime encodes them per RFC 2047.
+std::string headerText(std::string_view text) {
+    return withoutControls(validUtf8(text), ' ');
+}
+
+std::string domainOf(const std::string& address) {
+    const auto at = address.rfind('@');
+    return at == std::string::npos ? "localhost" : address.substr(at + 1);
+}
+
+void addMailboxes(GMimeMessage* message, GMimeAddressType type,
+                  const std::vector<Mailbox>& mailboxes) {
+    for (const auto& mailbox : mailboxes)
+        g_mime_message_add_mailbox(message, type, headerText(mailbox.name).c_str(),
+                                   mailbox.address.c_str());
+}
+
+void setHeaders(GMimeMessage* message, const MessageContent& content) {
+    const auto& addressing = content.addressing;
+    addMailboxes(message, GMIME_ADDRESS_TYPE_FROM, {addressing.from});
+    addMailboxes(message, GMIME_ADDRESS_TYPE_TO, addressing.to);
+    addMailboxes(message, GMIME_ADDRESS_TYPE_CC, addressing.cc);
+    g_mime_message_set_subject(message, headerText(content.subject).c_str(), "utf-8");
+    std::unique_ptr<GDateTime, decltype(&g_date_time_unref)> now(g_date_time_new_now_local(),
+                                                                 &g_date_time_unref);
+    g_mime_message_set_date(message, now.get());
+    std::unique_ptr<char, GFree> id(
+        g_mime_utils_generate_message_id(domainOf(addressing.from.address).c_str()));
+    g_mime_message_set_message_id(message, id.get());
+    g_mime_object_set_header(GMIME_OBJECT(message), "MIME-Version", "1.0", nullptr);
+}
+
+GPtr<GMimeObject> textPart(std::string_view noteText) {
+    const auto text = validUtf8(withUnixLineBreaks(noteText));
+    GPtr<GMimeTextPart> part(g_mime_text_part_new_with_subtype("plain"));
+    GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
+    GPtr<GMimeDataWrapper> wrapper(
+        g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(GMIME_PART(part.get()), wrapper.get());
+    g_mime_text_part_set_charset(part.get(), "utf-8");
+    // Long lines and 8-bit text go quoted-printable: no server has to pass 8 bits.
+    g_mime_part_set_content_encoding(GMIME_PART(part.get()),
+                                     g_mime_part_get_best_content_encoding(
+                                         GMIME_PART(part.get()), GMIME_ENCODING_CONSTRAINT_7BIT));
+    return GPtr<GMimeObject>(GMIME_OBJECT(part.release()));
+}
+
+// GMime would pick the smallest legacy charset; UTF-8 is what every reader knows.
+void encodeAsUtf8(GMimeParamList* parameters, const char* name) {
+    if (auto* parameter = g_mime_param_list_get_parameter(parameters, name))
+        g_mime_param_set_charset(parameter, "UTF-8");
+}
+
+// The file is read only while the message is written, a block at a time.
+GPtr<GMimeObject> attachmentPart(const Attachment& attachment) {
+    GPtr<GMimePart> part(g_mime_part_new_with_type("application", "octet-stream"));
+    g_mime_object_set_disposition(GMIME_OBJECT(part.get()), GMIME_DISPOSITION_ATTACHMENT);
+    g_mime_part_set_filename(part.get(), attachment.shownName().c_str());
+    auto* object = GMIME_OBJECT(part.get());
+    encodeAsUtf8(
+        g_mime_content_disposition_get_parameters(g_mime_object_get_content_disposition(object)),
+        "filename");
+    encodeAsUtf8(g_mime_content_type_get_parameters(g_mime_object_get_content_type(object)),
+                 "name");
+    GPtr<GMimeStream> file(g_mime_stream_fs_new(attachment.fd()));
+    g_mime_stream_fs_set_owner(GMIME_STREAM_FS(file.get()), FALSE);
+    GPtr<GMimeDataWrapper> wrapper(
+        g_mime_data_wrapper_new_with_stream(file.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(part.get(), wrapper.get());
+    g_mime_part_set_content_encoding(part.get(), GMIME_CONTENT_ENCODING_BASE64);
+    return GPtr<GMimeObject>(GMIME_OBJECT(part.release()));
+}
+
+GPtr<GMimeObject> body(const MessageContent& content) {
+    auto text = textPart(content.noteText);
+    if (content.attachments.empty())
+        return text;
+    GPtr<GMimeMultipart> mixed(g_mime_multipart_new_with_subtype("mixed"));
+    g_mime_multipart_add(mixed.get(), text.get());
+    for (const auto& attachment : content.attachments)
+        g_mime_multipart_add(mixed.get(), attachmentPart(attachment).get());
+    return GPtr<GMimeObject>(GMIME_OBJECT(mixed.release()));
+}
+
+} // namespace
+
+Status writeMessage(const MessageContent& content, LineBreaks lineBreaks, int fd) {
+    GPtr<GMimeMessage> message(g_mime_message_new(TRUE));
+    setHeaders(message.get(), content);
+    g_mime_message_set_mime_part(message.get(), body(content).get());
+
+    std::unique_ptr<GMimeFormatOptions, decltype(&g_mime_format_options_free)> options(
+        g_mime_format_options_new(), &g_mime_format_options_free);
+    g_mime_format_options_set_newline_format(options.get(), lineBreaks == LineBreaks::Crlf
+                                                                ? GMIME_NEWLINE_FORMAT_DOS
+                                                                : GMIME_NEWLINE_FORMAT_UNIX);
+    GPtr<GMimeStream> out(g_mime_stream_fs_new(fd));
+    g_mime_stream_fs_set_owner(GMIME_STREAM_FS(out.get()), FALSE);
+    errno = 0;
+    if (g_mime_object_write_to_stream(GMIME_OBJECT(message.get()), options.get(), out.get()) < 0 ||
+        g_mime_stream_flush(out.get()) != 0)
+        return Failure{MAPI_E_FAILURE,
+                       std::string("cannot write the message: ") + std::strerror(errno)};
+    return std::nullopt;
+}

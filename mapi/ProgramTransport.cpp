@@ -1,0 +1,120 @@
+#include "Transport.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// A local sendmail hands over at once; msmtp talks to its server with its own
+// timeouts. Past this the program is taken to hang and is stopped.
+constexpr auto kProgramTimeLimit = std::chrono::seconds(120);
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+
+class ProgramTransport final : public Transport {
+public:
+    explicit ProgramTransport(ProgramRoute route) : m_route(std::move(route)) {}
+
+    Status open() override;
+    Status send(const Envelope& envelope, const SpoolFile& message) override;
+    LineBreaks lineBreaks() const override { return LineBreaks::Unix; }
+
+private:
+    std::vector<std::string> argumentsFor(const Envelope& envelope) const;
+    Result<pid_t> start(const std::vector<std::string>& arguments, int input) const;
+    Status waitFor(pid_t child) const;
+
+    ProgramRoute m_route;
+};
+
+Status ProgramTransport::open() {
+    const auto& program = m_route.argv.front();
+    struct stat info {};
+    if (stat(program.c_str(), &info) != 0)
+        return Failure{MAPI_E_LOGIN_FAILURE, "program " + program + ": " + std::strerror(errno)};
+    if (!S_ISREG(info.st_mode) || access(program.c_str(), X_OK) != 0)
+        return Failure{MAPI_E_LOGIN_FAILURE, "program " + program + " is not executable"};
+    return std::nullopt;
+}
+
+// -i: a line with a single dot is text, not the end; "--": no address is an option.
+std::vector<std::string> ProgramTransport::argumentsFor(const Envelope& envelope) const {
+    auto arguments = m_route.argv;
+    arguments.push_back("-i");
+    if (!envelope.sender.empty()) {
+        arguments.push_back("-f");
+        arguments.push_back(envelope.sender);
+    }
+    arguments.push_back("--");
+    arguments.insert(arguments.end(), envelope.recipients.begin(), envelope.recipients.end());
+    return arguments;
+}
+
+// The message file is the program's standard input and its output goes to our
+// standard error: no pipe to block on, no shell to interpret anything.
+Result<pid_t> ProgramTransport::start(const std::vector<std::string>& arguments, int input) const {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
+    pid_t child = -1;
+    const int error = posix_spawn(&child, argv.front(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return Failure{MAPI_E_FAILURE,
+                       "cannot run " + arguments.front() + ": " + std::strerror(error)};
+    return child;
+}
+
+Status ProgramTransport::waitFor(pid_t child) const {
+    const auto& program = m_route.argv.front();
+    const auto deadline = std::chrono::steady_clock::now() + kProgramTimeLimit;
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(child, &status, WNOHANG)) == 0 || (done < 0 && errno == EINTR)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return Failure{MAPI_E_FAILURE, program + " did not finish within " +
+                                               std::to_string(kProgramTimeLimit.count()) +
+                                               " seconds and was stopped"};
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    if (done < 0)
+        return Failure{MAPI_E_FAILURE, program + ": " + std::strerror(errno)};
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return std::nullopt;
+    if (WIFEXITED(status))
+        return Failure{MAPI_E_FAILURE,
+                       program + " exited with status " + std::to_string(WEXITSTATUS(status))};
+    return Failure{MAPI_E_FAILURE,
+                   program + " was ended by signal " + std::to_string(WTERMSIG(status))};
+}
+
+Status ProgramTransport::send(const Envelope& envelope, const SpoolFile& message) {
+    if (auto failure = message.rewind())
+        return failure;
+    auto child = start(argumentsFor(envelope), message.fd());
+    if (const auto* failure = failureOf(child))
+        return *failure;
+    return waitFor(std::get<pid_t>(child));
+}
+
+} // namespace
+
+std::unique_ptr<Transport> makeProgramTransport(const ProgramRoute& route) {
+    return std::make_unique<ProgramTransport>(route);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Address.h"
+#include "Failure.h"
+#include "Transport.h"
+
+#include <memory>
+#include <string_view>
+
+// One logon's worth of state: the way out, kept open, and the sender used when
+// a message names no originator.
+class Session {
+public:
+    // Fails with MAPI_E_LOGIN_FAILURE (see routeOf and Transport::open).
+    static Result<std::unique_ptr<Session>> logon(std::string_view profile, std::string password);
+
+    // Checks the attachments, builds the message and hands it over. Fails with the
+    // codes of openAttachments, addressingOf, writeMessage and Transport::send.
+    Status send(const MapiMessage& message);
+
+private:
+    Session(std::unique_ptr<Transport> transport, Mailbox defaultSender, bool alwaysNameSender);
+
+    std::unique_ptr<Transport> m_transport;
+    Mailbox m_defaultSender;
+    bool m_alwaysNameSender; // SMTP needs MAIL FROM; a program picks its own default
+};

@@ -1,0 +1,246 @@
+#include "Transport.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+// Bounded waits: a server that stops answering fails the call well within a minute.
+constexpr long kConnectTimeoutSeconds = 20;
+constexpr long kReplyTimeoutSeconds = 30;
+constexpr long kStalledUploadSeconds = 30;
+
+using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
+
+// What the server said last and to which command, read from libcurl's protocol
+// trace. Only command names are kept: AUTH exchanges carry the password.
+class Conversation {
+public:
+    void reset() {
+        m_lastCommand.clear();
+        m_lastReply.clear();
+        m_replies = 0;
+    }
+    void heard(std::string_view lines);
+    void said(std::string_view line);
+
+    const std::string& lastCommand() const { return m_lastCommand; }
+    const std::string& lastReply() const { return m_lastReply; }
+    int replies() const { return m_replies; }
+    bool authenticated() const { return m_authenticated; }
+
+private:
+    std::string m_lastCommand;
+    std::string m_lastReply;
+    int m_replies = 0;
+    bool m_authenticated = false;
+};
+
+void Conversation::heard(std::string_view lines) {
+    while (!lines.empty() && (lines.back() == '\n' || lines.back() == '\r'))
+        lines.remove_suffix(1);
+    const auto lastLine = lines.substr(lines.find_last_of('\n') + 1);
+    m_lastReply = std::string(lastLine);
+    ++m_replies;
+    if (lastLine.substr(0, 4) == "235 ")
+        m_authenticated = true;
+}
+
+void Conversation::said(std::string_view line) {
+    const auto verb = line.substr(0, line.find_first_of(" \r\n"));
+    for (std::string_view known :
+         {"EHLO", "HELO", "STARTTLS", "AUTH", "MAIL", "RCPT", "DATA", "NOOP", "RSET", "QUIT"})
+        if (verb == known)
+            m_lastCommand = std::string(known);
+}
+
+int traceConversation(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto* conversation = static_cast<Conversation*>(user);
+    if (type == CURLINFO_HEADER_IN)
+        conversation->heard({data, size});
+    else if (type == CURLINFO_HEADER_OUT)
+        conversation->said({data, size});
+    return 0;
+}
+
+size_t discardReply(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
+
+size_t readSpool(char* buffer, size_t size, size_t count, void* user) {
+    const auto done = read(*static_cast<int*>(user), buffer, size * count);
+    return done < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(done);
+}
+
+bool isLostConnection(CURLcode code) {
+    return code == CURLE_SEND_ERROR || code == CURLE_RECV_ERROR || code == CURLE_GOT_NOTHING;
+}
+
+class SmtpTransport final : public Transport {
+public:
+    SmtpTransport(SmtpRoute route, std::string password);
+    ~SmtpTransport() override { curl_easy_cleanup(m_curl); }
+    SmtpTransport(const SmtpTransport&) = delete;
+    SmtpTransport& operator=(const SmtpTransport&) = delete;
+
+    Status open() override;
+    Status send(const Envelope& envelope, const SpoolFile& message) override;
+    LineBreaks lineBreaks() const override { return LineBreaks::Crlf; }
+
+private:
+    void configure();
+    CURLcode perform();
+    std::string reason(CURLcode code) const;
+    Failure logonFailure(CURLcode code) const;
+    Failure sendFailure(CURLcode code) const;
+    CURLcode transfer(const Envelope& envelope, const SpoolFile& message, off_t size);
+
+    SmtpRoute m_route;
+    std::string m_password;
+    CURL* m_curl;
+    Conversation m_conversation;
+    char m_error[CURL_ERROR_SIZE] = {};
+    int m_spoolFd = -1;
+};
+
+SmtpTransport::SmtpTransport(SmtpRoute route, std::string password)
+    : m_route(std::move(route)), m_password(std::move(password)), m_curl(curl_easy_init()) {
+    if (m_curl)
+        configure();
+}
+
+void SmtpTransport::configure() {
+    curl_easy_setopt(m_curl, CURLOPT_URL, m_route.url.c_str());
+    curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_error);
+    curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &traceConversation);
+    curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, &m_conversation);
+    curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &discardReply);
+    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, kReplyTimeoutSeconds);
+    curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, kStalledUploadSeconds);
+    curl_easy_setopt(m_curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle)
+        curl_easy_setopt(m_curl, CURLOPT_CAINFO, bundle);
+    // A password never crosses an unencrypted connection; without one, STARTTLS
+    // is still used whenever the server offers it.
+    curl_easy_setopt(m_curl, CURLOPT_USE_SSL,
+                     m_password.empty() ? static_cast<long>(CURLUSESSL_TRY)
+                                        : static_cast<long>(CURLUSESSL_ALL));
+    if (!m_password.empty()) {
+        curl_easy_setopt(m_curl, CURLOPT_USERNAME, m_route.user.c_str());
+        curl_easy_setopt(m_curl, CURLOPT_PASSWORD, m_password.c_str());
+    }
+}
+
+CURLcode SmtpTransport::perform() {
+    m_error[0] = '\0';
+    m_conversation.reset();
+    return curl_easy_perform(m_curl);
+}
+
+std::string SmtpTransport::reason(CURLcode code) const {
+    std::string text = m_error[0] ? m_error : curl_easy_strerror(code);
+    if (!m_conversation.lastReply().empty())
+        text += " (server: " + m_conversation.lastReply() + ")";
+    return m_route.url + ": " + text;
+}
+
+Failure SmtpTransport::logonFailure(CURLcode code) const {
+    if (code == CURLE_USE_SSL_FAILED)
+        return {MAPI_E_LOGIN_FAILURE, m_route.url +
+                                          ": the server offers no STARTTLS, and the password "
+                                          "is never sent unencrypted"};
+    return {MAPI_E_LOGIN_FAILURE, reason(code)};
+}
+
+Status SmtpTransport::open() {
+    if (!m_curl)
+        return Failure{MAPI_E_INSUFFICIENT_MEMORY, "cannot start libcurl"};
+    if (!m_password.empty() && m_route.user.empty())
+        return Failure{MAPI_E_LOGIN_FAILURE, m_route.url +
+                                                 ": a password is set but the "
+                                                 "profile names no user (smtp://user@host)"};
+    // NOOP after greeting, TLS and AUTH: the connection stays open for the session.
+    curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, "NOOP");
+    const auto code = perform();
+    curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (code != CURLE_OK)
+        return logonFailure(code);
+    if (!m_password.empty() && !m_conversation.authenticated())
+        return Failure{MAPI_E_LOGIN_FAILURE,
+                       m_route.url + ": the server did not authenticate us (no AUTH offered)"};
+    return std::nullopt;
+}
+
+Failure SmtpTransport::sendFailure(CURLcode code) const {
+    long reply = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &reply);
+    const auto& command = m_conversation.lastCommand();
+    if (code == CURLE_LOGIN_DENIED || reply == 530 || reply == 535)
+        return {MAPI_E_LOGIN_FAILURE, "authentication lost: " + reason(code)};
+    if (command == "RCPT" && reply >= 400)
+        return {MAPI_E_UNKNOWN_RECIPIENT, "recipient refused: " + reason(code)};
+    if (reply == 552)
+        return {MAPI_E_FAILURE, "message too large: " + reason(code)};
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        return {MAPI_E_FAILURE, "the server stopped answering: " + reason(code)};
+    if (isLostConnection(code))
+        return {MAPI_E_FAILURE, "connection lost: " + reason(code)};
+    return {MAPI_E_FAILURE, "message refused: " + reason(code)};
+}
+
+CURLcode SmtpTransport::transfer(const Envelope& envelope, const SpoolFile& message, off_t size) {
+    CurlList recipients(nullptr, &curl_slist_free_all);
+    for (const auto& recipient : envelope.recipients) {
+        auto* grown = curl_slist_append(recipients.get(), ("<" + recipient + ">").c_str());
+        if (!grown)
+            return CURLE_OUT_OF_MEMORY;
+        recipients.release();
+        recipients.reset(grown);
+    }
+    if (message.rewind())
+        return CURLE_READ_ERROR;
+    m_spoolFd = message.fd();
+    const auto sender = "<" + envelope.sender + ">";
+    curl_easy_setopt(m_curl, CURLOPT_MAIL_FROM, sender.c_str());
+    curl_easy_setopt(m_curl, CURLOPT_MAIL_RCPT, recipients.get());
+    curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, &readSpool);
+    curl_easy_setopt(m_curl, CURLOPT_READDATA, &m_spoolFd);
+    curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+    const auto code = perform();
+    curl_easy_setopt(m_curl, CURLOPT_MAIL_RCPT, nullptr);
+    return code;
+}
+
+Status SmtpTransport::send(const Envelope& envelope, const SpoolFile& message) {
+    if (!m_curl)
+        return Failure{MAPI_E_INSUFFICIENT_MEMORY, "cannot start libcurl"};
+    auto size = message.size();
+    if (const auto* failure = failureOf(size))
+        return *failure;
+    auto code = transfer(envelope, message, std::get<off_t>(size));
+    // The server closed the idle connection before it heard anything of this
+    // message: nothing can have been delivered, so one new connection is safe.
+    if (isLostConnection(code) && m_conversation.replies() == 0) {
+        curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, 1L);
+        code = transfer(envelope, message, std::get<off_t>(size));
+        curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, 0L);
+    }
+    if (code != CURLE_OK)
+        return sendFailure(code);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::unique_ptr<Transport> makeSmtpTransport(const SmtpRoute& route, std::string password) {
+    return std::make_unique<SmtpTransport>(route, std::move(password));
+}

@@ -1,0 +1,62 @@
+#include "SpoolFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string tempDir() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
+// Where O_TMPFILE is not supported, a named file is made and unlinked at once.
+int openNamedThenUnlink(const std::string& dir) {
+    std::string name = dir + "/simplemapi-XXXXXX";
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0)
+        unlink(name.c_str());
+    return fd;
+}
+
+} // namespace
+
+Result<SpoolFile> SpoolFile::create() {
+    const auto dir = tempDir();
+    int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fd = openNamedThenUnlink(dir);
+    if (fd < 0)
+        return Failure{MAPI_E_DISK_FULL,
+                       "cannot make a temporary file in " + dir + ": " + std::strerror(errno)};
+    return SpoolFile(fd);
+}
+
+SpoolFile::SpoolFile(SpoolFile&& other) noexcept : m_fd(other.m_fd) {
+    other.m_fd = -1;
+}
+
+SpoolFile::~SpoolFile() {
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+Result<off_t> SpoolFile::size() const {
+    struct stat info {};
+    if (fstat(m_fd, &info) != 0)
+        return Failure{MAPI_E_FAILURE, std::string("temporary file: ") + std::strerror(errno)};
+    if (auto failure = rewind())
+        return *failure;
+    return info.st_size;
+}
+
+Status SpoolFile::rewind() const {
+    if (lseek(m_fd, 0, SEEK_SET) != 0)
+        return Failure{MAPI_E_FAILURE, std::string("temporary file: ") + std::strerror(errno)};
+    return std::nullopt;
+}

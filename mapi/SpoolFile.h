@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Failure.h"
+
+#include <sys/types.h>
+
+// A finished message in an unnamed temporary file: built once, then read back
+// in pieces, so memory does not grow with the size of the attachments.
+class SpoolFile {
+public:
+    // Fails with MAPI_E_DISK_FULL when no temporary file can be made.
+    static Result<SpoolFile> create();
+
+    SpoolFile(SpoolFile&& other) noexcept;
+    SpoolFile& operator=(SpoolFile&&) = delete;
+    SpoolFile(const SpoolFile&) = delete;
+    SpoolFile& operator=(const SpoolFile&) = delete;
+    ~SpoolFile();
+
+    int fd() const { return m_fd; }
+    // Both leave the read position at the start. Fail with MAPI_E_FAILURE.
+    Result<off_t> size() const;
+    Status rewind() const;
+
+private:
+    explicit SpoolFile(int fd) : m_fd(fd) {}
+    int m_fd;
+};

@@ -1,0 +1,31 @@
+#include "Text.h"
+
+#include <glib.h>
+
+#include <memory>
+
+std::string validUtf8(std::string_view text) {
+    std::unique_ptr<gchar, decltype(&g_free)> valid(
+        g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())), &g_free);
+    return valid.get();
+}
+
+std::string withoutControls(std::string_view text, char replacement) {
+    std::string clean(text);
+    for (auto& c : clean)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = replacement;
+    return clean;
+}
+
+std::string withUnixLineBreaks(std::string_view text) {
+    std::string unix;
+    unix.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r')
+            unix += text[i];
+        else if (i + 1 >= text.size() || text[i + 1] != '\n')
+            unix += '\n';
+    }
+    return unix;
+}
