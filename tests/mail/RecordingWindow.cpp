@@ -1,0 +1,48 @@
+#include "RecordingWindow.h"
+
+#include <string>
+
+RecordingWindow::RecordingWindow(GameRecord& game, const ScriptedMapi& timeline)
+    : game_(game), timeline_(timeline) {
+    sendBoxEnabled.fill(true);
+    sendBoxChecked.fill(true);
+}
+
+void RecordingWindow::ShowMessage(const std::string& text) {
+    timeline_.Note("Message: " + text);
+}
+
+void RecordingWindow::BeginWaitCursor() {
+    timeline_.Note("BeginWaitCursor");
+}
+
+void RecordingWindow::EndWaitCursor() {
+    timeline_.Note("EndWaitCursor");
+}
+
+void RecordingWindow::Block() {
+    timeline_.Note("Block");
+}
+
+void RecordingWindow::GiveBack() {
+    timeline_.Note("GiveBack");
+}
+
+bool RecordingWindow::ReadControls() {
+    timeline_.Note("ReadControls");
+    game_ = controls;
+    return true;
+}
+
+void RecordingWindow::RefreshRow(int number) {
+    timeline_.Note("RefreshRow " + std::to_string(number));
+    ::RefreshRow(game_, *this, number);
+}
+
+void RecordingWindow::SetSendBoxEnabled(int number, bool enabled) {
+    sendBoxEnabled.at(static_cast<std::size_t>(number - 1)) = enabled;
+}
+
+void RecordingWindow::UncheckSendBox(int number) {
+    sendBoxChecked.at(static_cast<std::size_t>(number - 1)) = false;
+}

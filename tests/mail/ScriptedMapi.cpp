@@ -1,0 +1,57 @@
+#include "ScriptedMapi.h"
+
+#include <QtGlobal>
+
+#include <dlfcn.h>
+
+namespace {
+template <typename Function> Function Find(void* module, const char* name) {
+    auto function = reinterpret_cast<Function>(dlsym(module, name));
+    if (function == nullptr) {
+        qFatal("The scripted mail library lacks %s", name);
+    }
+    return function;
+}
+} // namespace
+
+ScriptedMapi::ScriptedMapi(const std::string& path) {
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        qFatal("Cannot load %s: %s", path.c_str(), dlerror());
+    }
+    Find<ScriptedMapiResetFn>(module, "ScriptedMapiReset")();
+    queue_ = Find<ScriptedMapiQueueFn>(module, "ScriptedMapiQueue");
+    note_ = Find<ScriptedMapiNoteFn>(module, "ScriptedMapiNote");
+    calls_ = Find<ScriptedMapiCallsFn>(module, "ScriptedMapiCalls");
+}
+
+void ScriptedMapi::Queue(const char* call, std::initializer_list<MapiULong> codes) const {
+    for (MapiULong code : codes) {
+        queue_(call, code);
+    }
+}
+
+void ScriptedMapi::Note(const std::string& note) const {
+    note_(note.c_str());
+}
+
+std::vector<SeenCall> ScriptedMapi::CallsTo(const std::string& what) const {
+    std::vector<SeenCall> found;
+    for (const SeenCall& call : Calls()) {
+        if (call.what == what) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+QStringList ScriptedMapi::Timeline(bool withRows) const {
+    QStringList timeline;
+    for (const SeenCall& call : Calls()) {
+        const QString what = QString::fromStdString(call.what);
+        if (withRows || !what.startsWith("RefreshRow")) {
+            timeline << what;
+        }
+    }
+    return timeline;
+}
