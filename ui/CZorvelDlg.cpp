@@ -1,11 +1,14 @@
 #include "CZorvelDlg.h"
 
+#include "CAboutDlg.h"
+#include "CEmailOptionsDlg.h"
 #include "DialogUnits.h"
 #include "GameSelectorBox.h"
 #include "InputBlocker.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
 #include "ProgramIcon.h"
+#include "SystemMenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,6 +91,7 @@ CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, std::string mailLibr
 
 void CZorvelDlg::StartUp() {
     WriteControls();
+    AddAboutToSystemMenu(*this);
     setWindowIcon(ProgramIcon());
     m_store.ReadSettings();
     if (!m_game.name.empty()) {
@@ -119,6 +123,26 @@ void CZorvelDlg::ConnectHandlers() {
     connect(m_controls.gameSelector, &QComboBox::activated, this, [this] { m_store.SwitchGame(); });
     connect(m_controls.deleteGame, &QPushButton::clicked, this, [this] { m_store.DeleteGame(); });
     connect(m_controls.sendFiles, &QPushButton::clicked, this, [this] { m_dispatcher.SendFiles(); });
+    connect(m_controls.emailOptions, &QPushButton::clicked, this,
+            [this] { RunEmailOptions(m_mail, this); });
+    connect(m_controls.about, &QPushButton::clicked, this, [this] { RunAboutBox(this); });
+}
+
+bool CZorvelDlg::OnSystemCommand(unsigned id) {
+    if (!IsAboutCommand(id)) {
+        return false;
+    }
+    RunAboutBox(this);
+    return true;
+}
+
+bool CZorvelDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    unsigned command = 0;
+    if (SystemCommandOf(eventType, message, command) && OnSystemCommand(command)) {
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
 }
 
 bool CZorvelDlg::ReadControls() {

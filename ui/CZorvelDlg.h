@@ -63,9 +63,15 @@ public:
     const MainWindowControls& controls() const { return m_controls; }
     int sentCount() const { return m_dispatcher.sentCount(); }
 
+    // A command of the window's system menu; true when it was the About entry.
+    bool OnSystemCommand(unsigned id);
+
 public slots:
     // The "E&xit " button: the window closes only when the controls read cleanly.
     void accept() override;
+
+protected:
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     void StartUp();
