@@ -31,7 +31,10 @@ void RecordingWindow::GiveBack() {
 bool RecordingWindow::ReadControls() {
     timeline_.Note("ReadControls");
     game_ = controls;
-    return true;
+    if (!controlsAccepted) {
+        ShowMessage("Please enter no more than 220 characters.");
+    }
+    return controlsAccepted;
 }
 
 void RecordingWindow::RefreshRow(int number) {

@@ -17,6 +17,8 @@ public:
 
     // What the controls hold; ReadControls takes it into the game record.
     GameRecord controls;
+    // False: ReadControls refuses the message text as too long, as the real one does.
+    bool controlsAccepted = true;
     std::array<bool, kPlayerCount> sendBoxEnabled;
     std::array<bool, kPlayerCount> sendBoxChecked;
 

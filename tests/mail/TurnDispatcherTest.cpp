@@ -94,6 +94,7 @@ private slots:
     void bindFailureEndsRunUnblocked_data();
     void bindFailureEndsRunUnblocked();
     void failedLoadIsRetriedAtNextPress();
+    void refusedControlsDoNotStopTheRun();
     void longTextsArePassedWhole();
     void resolvedDescriptorsAreFreedAfterTheRun_data();
     void resolvedDescriptorsAreFreedAfterTheRun();
@@ -366,6 +367,20 @@ void TurnDispatcherTest::failedLoadIsRetriedAtNextPress() {
               kOpening +
               QStringList{"MAPIResolveName", "MAPISendMail", "MAPILogoff", "MAPIFreeBuffer",
                           "GiveBack", "Message: 1 Message sent successfully", "EndWaitCursor"}));
+}
+
+void TurnDispatcherTest::refusedControlsDoNotStopTheRun() {
+    Host host;
+    host.Select({1});
+    host.window.controlsAccepted = false;
+
+    host.dispatcher.SendFiles();
+
+    QCOMPARE(host.mapi.Timeline(),
+             (kOpening + QStringList{"Message: Please enter no more than 220 characters.",
+                                     "MAPIResolveName", "MAPISendMail", "MAPILogoff",
+                                     "MAPIFreeBuffer", "GiveBack",
+                                     "Message: 1 Message sent successfully", "EndWaitCursor"}));
 }
 
 void TurnDispatcherTest::longTextsArePassedWhole() {
