@@ -47,6 +47,7 @@ private slots:
     void addressHandlerKeepsTheRowConsistent();
     void directoryAndFilePathHandlers();
     void escapeRejects();
+    void aBlockedWindowTakesNoInput();
     void writesAScreenshot();
 
 private:
@@ -280,6 +281,31 @@ void MainWindowTest::escapeRejects() {
     QTest::keyClick(Edit(1001), Qt::Key_Escape);
     QCOMPARE(m_window->result(), int(QDialog::Rejected));
     QVERIFY(!m_window->isVisible());
+}
+
+void MainWindowTest::aBlockedWindowTakesNoInput() {
+    QLineEdit* email = Edit(1001);
+    email->setFocus();
+    m_window->Block();
+    QCOMPARE(QApplication::focusWidget(), nullptr);
+    QTest::keyClicks(email, QStringLiteral("typed"));
+    QTest::mouseClick(Box(1003), Qt::LeftButton);
+    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(email->text(), QString());
+    QVERIFY(!Box(1003)->isChecked());
+
+    // Message boxes are windows of their own and still answer.
+    QVERIFY(m_messages.isEmpty());
+    m_window->ShowMessage("still shown");
+    QCOMPARE(m_messages, QStringList{QStringLiteral("still shown")});
+
+    m_window->GiveBack();
+    QTest::keyClicks(email, QStringLiteral("typed"));
+    QCOMPARE(email->text(), QStringLiteral("typed"));
+    QTest::mouseClick(Box(1003), Qt::LeftButton);
+    QVERIFY(Box(1003)->isChecked());
 }
 
 void MainWindowTest::writesAScreenshot() {
