@@ -1,6 +1,7 @@
 #include "GameStore.h"
 
 #include "StoreTransaction.h"
+#include "StoredGameList.h"
 
 namespace {
 
@@ -50,11 +51,10 @@ void GameStore::WriteSettings() {
 
 void GameStore::LoadGameList() {
     StoreTransaction transaction(m_store);
-    const int count = ListLength();
-    if (count != 0) {
+    const StoredGameList list(m_store);
+    if (list.Count() != 0) {
         // Empty entries are skipped but still counted.
-        for (int index = 1; index <= count; ++index) {
-            const std::string name = ListEntry(index);
+        for (const std::string& name : list.Entries()) {
             if (!name.empty()) {
                 m_selector.AddEntry(name);
             }
@@ -72,14 +72,12 @@ void GameStore::LoadGameList() {
 
 void GameStore::AddGameToList(const std::string& name) {
     StoreTransaction transaction(m_store);
-    const int count = ListLength();
-    for (int index = 1; index <= count; ++index) {
-        if (ListEntry(index) == name) {
-            return;
-        }
+    const StoredGameList list(m_store);
+    if (list.Find(name) != 0) {
+        return;
     }
     const int entry = m_selector.AddEntry(name);
-    const int appended = count + 1;
+    const int appended = list.Count() + 1;
     m_store.WriteStoreText(kSettings, GameValue(appended), name);
     m_store.WriteStoreInt(kSettings, kGameCount, appended);
     m_selector.Select(entry);
@@ -121,18 +119,15 @@ void GameStore::DeleteGame() {
 
 void GameStore::RemoveGameFromList(std::string name) {
     StoreTransaction transaction(m_store);
-    const int count = ListLength();
-    bool found = false;
-    for (int index = 1; index <= count; ++index) {
-        const std::string entry = ListEntry(index);
-        if (found) {
-            m_store.WriteStoreText(kSettings, GameValue(index - 1), entry);
-        } else if (entry == name) {
-            found = true;
-        }
-    }
-    if (!found) {
+    const StoredGameList list(m_store);
+    const int found = list.Find(name);
+    if (found == 0) {
         return;
+    }
+    // Only the first equal entry goes; the later ones move down with the rest.
+    const int count = list.Count();
+    for (int index = found + 1; index <= count; ++index) {
+        m_store.WriteStoreText(kSettings, GameValue(index - 1), list.Entry(index));
     }
     m_store.WriteStoreText(kSettings, GameValue(count), "");
     const int shown = m_selector.FindPrefix(name);
@@ -206,10 +201,6 @@ void GameStore::BlankGameSection(const std::string& section) {
         m_store.WriteStoreText(section, EmailValue(number), "");
         m_store.WriteStoreInt(section, SendValue(number), 0);
     }
-}
-
-int GameStore::ListLength() {
-    return m_store.ReadStoreInt(kSettings, kGameCount, 0);
 }
 
 std::string GameStore::ListEntry(int index) {

@@ -42,7 +42,6 @@ public:
 private:
     void WriteGameSection(const std::string& section);
     void BlankGameSection(const std::string& section);
-    int ListLength();
     std::string ListEntry(int index);
 
     ProfileStore& m_store;

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <utility>
 
 namespace {
@@ -29,10 +30,25 @@ CREATE TABLE IF NOT EXISTS store_value (
 constexpr const char* kSelectValue =
     "SELECT content FROM store_value WHERE section_key = ?1 AND name_key = ?2 AND type = ?3";
 
+// The keys that begin with a prefix and go on with a digit, in one range of the index.
+constexpr const char* kSelectSeries =
+    "SELECT name_key, content FROM store_value "
+    "WHERE section_key = ?1 AND name_key >= ?2 AND name_key < ?3 AND type = 'text'";
+
 constexpr const char* kUpsertValue =
     "INSERT INTO store_value (section_key, name_key, section, name, type, content) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT (section_key, name_key) "
     "DO UPDATE SET type = excluded.type, content = excluded.content";
+
+// The number that follows the prefix, written as "%d" writes a positive
+// number; 0 for anything else ("Game01" is not "Game1").
+std::int64_t SeriesNumber(std::string_view key, std::size_t prefixLength) {
+    const std::string_view digits = key.substr(prefixLength);
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    const bool whole = error == std::errc() && end == digits.data() + digits.size();
+    return whole && digits.front() != '0' ? number : 0;
+}
 
 } // namespace
 
@@ -80,6 +96,32 @@ void SqliteProfileStore::WriteStoreInt(std::string_view section, std::string_vie
     }
 }
 
+std::vector<std::string> SqliteProfileStore::ReadStoreTextSeries(std::string_view section,
+                                                                 std::string_view prefix,
+                                                                 std::int32_t last) {
+    std::vector<std::string> texts;
+    if (last <= 0 || !EnsureOpen()) {
+        return texts;
+    }
+    const std::string key = FoldCase(prefix);
+    m_series->Bind(1, FoldCase(section));
+    m_series->Bind(2, key + '0');
+    m_series->Bind(3, key + static_cast<char>('9' + 1));
+    while (m_series->Step() == SQLITE_ROW) {
+        const std::int64_t number = SeriesNumber(m_series->ColumnText(0), key.size());
+        if (number < 1 || number > last) {
+            continue;
+        }
+        const auto index = static_cast<std::size_t>(number - 1);
+        if (index >= texts.size()) {
+            texts.resize(index + 1);
+        }
+        texts[index] = m_series->ColumnText(1);
+    }
+    m_series->Reset();
+    return texts;
+}
+
 void SqliteProfileStore::BeginTransaction() {
     if (m_transactionDepth++ > 0) {
         return;
@@ -116,7 +158,8 @@ bool SqliteProfileStore::OpenDatabase() {
         return false;
     }
     // The file exists by now, owner-only; sqlite gives its journals the same mode.
-    if (sqlite3_open_v2(m_file.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(m_file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         Close();
         return false;
     }
@@ -129,7 +172,8 @@ bool SqliteProfileStore::OpenDatabase() {
     }
     m_read = std::make_unique<SqliteStatement>(m_db, kSelectValue);
     m_write = std::make_unique<SqliteStatement>(m_db, kUpsertValue);
-    if (!m_read->IsValid() || !m_write->IsValid()) {
+    m_series = std::make_unique<SqliteStatement>(m_db, kSelectSeries);
+    if (!m_read->IsValid() || !m_write->IsValid() || !m_series->IsValid()) {
         Close();
         return false;
     }
@@ -139,6 +183,7 @@ bool SqliteProfileStore::OpenDatabase() {
 void SqliteProfileStore::Close() {
     m_read.reset();
     m_write.reset();
+    m_series.reset();
     sqlite3_close(m_db);
     m_db = nullptr;
 }

@@ -14,6 +14,7 @@ class SqliteStatement;
 // regard to case. The file is opened on first use and kept open; every
 // commit is on disk before it returns. Other copies of the program may use
 // the same file: a writer waits up to `busyTimeout` for another's transaction.
+// One store object belongs to one thread.
 class SqliteProfileStore final : public ProfileStore {
 public:
     static constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
@@ -32,6 +33,8 @@ public:
                         std::string_view text) override;
     void WriteStoreInt(std::string_view section, std::string_view name,
                        std::int32_t value) override;
+    std::vector<std::string> ReadStoreTextSeries(std::string_view section, std::string_view prefix,
+                                                 std::int32_t last) override;
     void BeginTransaction() override;
     void EndTransaction() override;
     bool TakeWriteFailure() override;
@@ -54,6 +57,7 @@ private:
     sqlite3* m_db = nullptr;
     std::unique_ptr<SqliteStatement> m_read;
     std::unique_ptr<SqliteStatement> m_write;
+    std::unique_ptr<SqliteStatement> m_series;
     int m_transactionDepth = 0;
     // Set when the open transaction cannot be kept whole: its remaining writes
     // are refused and it is rolled back, so no half game reaches the disk.

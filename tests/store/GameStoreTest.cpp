@@ -140,6 +140,18 @@ private slots:
         QCOMPARE(session.profile.ReadStoreInt("Settings", "GameCount", 99), countAfter);
     }
 
+    void emptyNameMatchesFirstGapOfList() {
+        Session session(m_file);
+        session.profile.WriteStoreInt("Settings", "GameCount", 3);
+        session.profile.WriteStoreText("Settings", "Game1", "a");
+        session.profile.WriteStoreText("Settings", "Game3", "c");
+        session.store.AddGameToList("");
+        QCOMPARE(StoredList(session.profile), (Entries{"a", "", "c"}));
+        session.store.RemoveGameFromList("");
+        QCOMPARE(StoredList(session.profile), (Entries{"a", "c"}));
+        QCOMPARE(session.game.name, "a");
+    }
+
     void exitStoresGameAndStartShowsItAgain() {
         {
             Session first(m_file);

@@ -127,6 +127,38 @@ private slots:
         QCOMPARE(store.ReadStoreInt("s", "text", -1), 3);
     }
 
+    void seriesReadsAsOneByOne_data() {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<int>("last");
+        const QStringList list{"Game1=a",  "GAME2=b", "game4=d", "Game08=x",   "Game-3=x",
+                               "Game 5=x", "Game6#",  "Game7=g", "GameCount#", "Gamer=x"};
+        QTest::newRow("mixed names") << list << 9;
+        QTest::newRow("last cuts") << list << 2;
+        QTest::newRow("nothing asked") << list << 0;
+        QTest::newRow("beyond the entries") << list << 1000000;
+    }
+
+    void seriesReadsAsOneByOne() {
+        QFETCH(QStringList, stored);
+        QFETCH(int, last);
+        SqliteProfileStore store(m_file);
+        for (const QString& value : stored) {
+            // "name=text" stores a text, "name#" an integer.
+            const QStringList parts = value.split('=');
+            if (parts.size() == 2) {
+                store.WriteStoreText("Settings", parts[0].toStdString(), parts[1].toStdString());
+            } else {
+                store.WriteStoreInt("Settings", value.chopped(1).toStdString(), 7);
+            }
+        }
+        std::vector<std::string> series = store.ReadStoreTextSeries("settings", "Game", last);
+        QVERIFY(series.size() <= static_cast<std::size_t>(std::max(last, 0)));
+        series.resize(static_cast<std::size_t>(std::min(last, 10)));
+        std::vector<std::string> single =
+            store.ProfileStore::ReadStoreTextSeries("settings", "Game", std::min(last, 10));
+        QCOMPARE(series, single);
+    }
+
     void ownerOnlyWhateverTheUmask_data() {
         QTest::addColumn<int>("mask");
         QTest::addColumn<bool>("looseFileExists");
