@@ -1,0 +1,109 @@
+#include "CZorvelDlg.h"
+#include "MessageBoxes.h"
+#include "ScriptedMapi.h"
+#include "SqliteProfileStore.h"
+#include "TurnFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+// "Send Files" pressed in the real window, with a scripted mail library
+// loaded by path.
+class SendFilesWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void sendsTheCheckedRowsAndDeselectsOnesWithoutAddress();
+    void aMissingMailLibraryIsReportedAndTheWindowStaysUsable();
+
+private:
+    void Open(const std::string& library);
+    QLineEdit* Edit(int id) const {
+        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+    QCheckBox* Box(int id) const {
+        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<CZorvelDlg> m_window;
+    QList<MessageBoxes::Request> m_boxes;
+};
+
+void SendFilesWindowTest::init() {
+    m_boxes.clear();
+    MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
+        m_boxes << request;
+        return QMessageBox::Ok;
+    });
+}
+
+void SendFilesWindowTest::cleanup() {
+    m_window.reset();
+    MessageBoxes::SetAnswerer({});
+}
+
+void SendFilesWindowTest::Open(const std::string& library) {
+    m_window = std::make_unique<CZorvelDlg>(
+        std::make_unique<SqliteProfileStore>(m_folder.filePath("store.sqlite").toStdString()),
+        library);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
+    ScriptedMapi mapi(SCRIPTED_MAPI);
+    Open(SCRIPTED_MAPI);
+    m_window->controls().gameSelector->setEditText(QStringLiteral("duel"));
+    QTest::keyClicks(Edit(1002), QStringLiteral("games"));
+    QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
+    QTest::mouseClick(Box(1003), Qt::LeftButton);
+    QTest::mouseClick(Box(1005), Qt::LeftButton); // row 2: checked, but no address
+    QTest::keyClicks(Edit(1011), QStringLiteral("dee@example.org"));
+    QTest::mouseClick(Box(1012), Qt::LeftButton);
+    QTest::keyClicks(Edit(1014), QStringLiteral("eve@example.org")); // row 5: not checked
+
+    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, QStringLiteral("2 Messages sent successfully"));
+    QCOMPARE(m_boxes[0].owner, m_window.get());
+    QCOMPARE(m_window->sentCount(), 2);
+    QVERIFY(!Box(1005)->isChecked());
+    QVERIFY(!Box(1005)->isEnabled());
+
+    const std::vector<SeenCall> sent = mapi.CallsTo("MAPISendMail");
+    QCOMPARE(sent.size(), std::size_t(2));
+    const QString sep(QChar::fromLatin1(kPathSeparator));
+    const QStringList expectedFiles{"games" + sep + "duel.m1", "games" + sep + "duel.m4"};
+    for (std::size_t index = 0; index < sent.size(); ++index) {
+        QCOMPARE(sent[index].uiParam, m_window->OwnerHandle());
+        const SeenMessage& message = *sent[index].message;
+        QCOMPARE(Shown(message.subject), QStringLiteral("duel"));
+        QCOMPARE(message.files.size(), std::size_t(1));
+        QCOMPARE(Shown(message.files[0].pathName), expectedFiles[static_cast<int>(index)]);
+    }
+
+    // The window is given back: it takes input again.
+    QTest::keyClicks(Edit(1017), QStringLiteral("f"));
+    QCOMPARE(Edit(1017)->text(), QStringLiteral("f"));
+}
+
+void SendFilesWindowTest::aMissingMailLibraryIsReportedAndTheWindowStaysUsable() {
+    Open(m_folder.filePath("missing-library.so").toStdString());
+    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, QStringLiteral("Unable to load mail system support."));
+    QTest::keyClicks(Edit(1001), QStringLiteral("a"));
+    QCOMPARE(Edit(1001)->text(), QStringLiteral("a"));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+QTEST_MAIN(SendFilesWindowTest)
+#include "SendFilesWindowTest.moc"
