@@ -19,9 +19,9 @@ std::string SendValue(int number) {
 }
 
 const char* const kCannotSave =
-    "Your games and mail options could not be saved: the settings store cannot be written.\n\n"
-    "Nothing you typed has been lost. Free some disk space or make the settings folder "
-    "writable, then press Exit again.";
+    "Your games and mail options could not all be saved: the settings store cannot be "
+    "written.\n\nThis window stays open so that nothing you typed is lost. Free some disk "
+    "space or make the settings folder writable, then press Exit again.";
 
 } // namespace
 

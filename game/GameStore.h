@@ -35,8 +35,9 @@ public:
     void SwitchGame();
     // Selects the shown game in the selector, adding its name there if missing.
     void SelectShownGame();
-    // Stores the mail options and the game shown. False, after telling the
-    // host, when anything could not be written; the window should stay open.
+    // Stores the mail options and the game shown. False, after telling the host,
+    // when a write has failed since the previous Exit (a switch's included);
+    // the window should then stay open.
     bool Exit();
 
 private:

@@ -65,7 +65,7 @@ std::string SqliteProfileStore::ReadStoreText(std::string_view section, std::str
     if (!FindValue(section, name, kText)) {
         return std::string(defaultText);
     }
-    std::string text = m_read->ColumnText(0);
+    std::string text(m_read->ColumnText(0));
     m_read->Reset();
     return text;
 }
@@ -116,7 +116,7 @@ std::vector<std::string> SqliteProfileStore::ReadStoreTextSeries(std::string_vie
         if (index >= texts.size()) {
             texts.resize(index + 1);
         }
-        texts[index] = m_series->ColumnText(1);
+        texts[index].assign(m_series->ColumnText(1));
     }
     m_series->Reset();
     return texts;

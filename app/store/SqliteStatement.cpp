@@ -29,10 +29,11 @@ int SqliteStatement::Step() {
     return sqlite3_step(m_statement);
 }
 
-std::string SqliteStatement::ColumnText(int index) const {
+std::string_view SqliteStatement::ColumnText(int index) const {
     const auto* text = static_cast<const char*>(sqlite3_column_blob(m_statement, index));
     const int size = sqlite3_column_bytes(m_statement, index);
-    return text == nullptr ? std::string() : std::string(text, static_cast<std::size_t>(size));
+    return text == nullptr ? std::string_view()
+                           : std::string_view(text, static_cast<std::size_t>(size));
 }
 
 std::int64_t SqliteStatement::ColumnInt(int index) const {

@@ -21,7 +21,8 @@ public:
     void Bind(int index, std::int64_t value);
     // The sqlite result code of one step: SQLITE_ROW, SQLITE_DONE or an error.
     int Step();
-    std::string ColumnText(int index) const;
+    // Valid until the next Step or Reset.
+    std::string_view ColumnText(int index) const;
     std::int64_t ColumnInt(int index) const;
     void Reset();
 

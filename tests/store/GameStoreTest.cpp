@@ -350,7 +350,7 @@ private slots:
         session.Type("alpha", "/games", {});
         QVERIFY(!session.store.Exit());
         QCOMPARE(session.window.messages.size(), std::size_t{1});
-        QVERIFY(session.window.messages[0].find("could not be saved") != std::string::npos);
+        QVERIFY(session.window.messages[0].find("could not all be saved") != std::string::npos);
         QCOMPARE(session.game.directory, "/games");
     }
 
