@@ -16,26 +16,34 @@ constexpr long kStalledUploadSeconds = 30;
 
 using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
-// What the server said last and to which command, read from libcurl's protocol
+// What the server refused, and to which command, read from libcurl's protocol
 // trace. Only command names are kept: AUTH exchanges carry the password.
 class Conversation {
 public:
     void reset() {
         m_lastCommand.clear();
         m_lastReply.clear();
+        m_refusedCommand.clear();
+        m_refusal.clear();
+        m_refusalCode = 0;
         m_replies = 0;
     }
     void heard(std::string_view lines);
     void said(std::string_view line);
 
-    const std::string& lastCommand() const { return m_lastCommand; }
-    const std::string& lastReply() const { return m_lastReply; }
+    // The first refusal (4xx/5xx) of this exchange, else the last reply.
+    const std::string& telling() const { return m_refusal.empty() ? m_lastReply : m_refusal; }
+    const std::string& refusedCommand() const { return m_refusedCommand; }
+    int refusalCode() const { return m_refusalCode; }
     int replies() const { return m_replies; }
     bool authenticated() const { return m_authenticated; }
 
 private:
     std::string m_lastCommand;
     std::string m_lastReply;
+    std::string m_refusedCommand;
+    std::string m_refusal;
+    int m_refusalCode = 0;
     int m_replies = 0;
     bool m_authenticated = false;
 };
@@ -46,8 +54,15 @@ void Conversation::heard(std::string_view lines) {
     const auto lastLine = lines.substr(lines.find_last_of('\n') + 1);
     m_lastReply = std::string(lastLine);
     ++m_replies;
-    if (lastLine.substr(0, 4) == "235 ")
+    const int code = std::atoi(m_lastReply.substr(0, 3).c_str());
+    if (code == 235)
         m_authenticated = true;
+    // The first refusal is the cause; libcurl's QUIT after it says nothing new.
+    if (code >= 400 && m_refusal.empty()) {
+        m_refusal = m_lastReply;
+        m_refusalCode = code;
+        m_refusedCommand = m_lastCommand;
+    }
 }
 
 void Conversation::said(std::string_view line) {
@@ -147,8 +162,8 @@ CURLcode SmtpTransport::perform() {
 
 std::string SmtpTransport::reason(CURLcode code) const {
     std::string text = m_error[0] ? m_error : curl_easy_strerror(code);
-    if (!m_conversation.lastReply().empty())
-        text += " (server: " + m_conversation.lastReply() + ")";
+    if (!m_conversation.telling().empty())
+        text += " (server: " + m_conversation.telling() + ")";
     return m_route.url + ": " + text;
 }
 
@@ -180,9 +195,8 @@ Status SmtpTransport::open() {
 }
 
 Failure SmtpTransport::sendFailure(CURLcode code) const {
-    long reply = 0;
-    curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &reply);
-    const auto& command = m_conversation.lastCommand();
+    const auto reply = m_conversation.refusalCode();
+    const auto& command = m_conversation.refusedCommand();
     if (code == CURLE_LOGIN_DENIED || reply == 530 || reply == 535)
         return {MAPI_E_LOGIN_FAILURE, "authentication lost: " + reason(code)};
     if (command == "RCPT" && reply >= 400)

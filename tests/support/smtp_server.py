@@ -213,5 +213,5 @@ if __name__ == "__main__":
     import logging
     import warnings
     warnings.simplefilter("ignore")
-    logging.getLogger("mail.log").setLevel(logging.ERROR)
+    logging.getLogger("mail.log").setLevel(logging.CRITICAL)
     asyncio.run(serve(parse_options()))

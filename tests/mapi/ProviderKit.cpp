@@ -1,0 +1,126 @@
+#include "ProviderKit.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <unistd.h>
+
+bool Provider::load() {
+    const auto path = QByteArray(ZORVEL_TEST_BINARY_DIR "/libsimplemapi.so");
+    m_handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle) {
+        m_error = QString::fromLocal8Bit(dlerror());
+        return false;
+    }
+    logonCall = reinterpret_cast<MapiLogonFn>(dlsym(m_handle, "MAPILogon"));
+    resolveName = reinterpret_cast<MapiResolveNameFn>(dlsym(m_handle, "MAPIResolveName"));
+    sendMail = reinterpret_cast<MapiSendMailFn>(dlsym(m_handle, "MAPISendMail"));
+    logoff = reinterpret_cast<MapiLogoffFn>(dlsym(m_handle, "MAPILogoff"));
+    freeBuffer = reinterpret_cast<MapiFreeBufferFn>(dlsym(m_handle, "MAPIFreeBuffer"));
+    if (!logonCall || !resolveName || !sendMail || !logoff || !freeBuffer) {
+        m_error = "an entry point is missing";
+        return false;
+    }
+    return true;
+}
+
+MapiULong Provider::logon(const std::string& profile, const std::string& password,
+                          MapiSession* session, MapiFlags flags) const {
+    std::string profileCopy = profile;
+    std::string passwordCopy = password;
+    return logonCall(0, profileCopy.data(), passwordCopy.data(), flags, 0, session);
+}
+
+char* TestMessage::keep(std::string text) {
+    m_texts.push_back(std::make_unique<std::string>(std::move(text)));
+    return m_texts.back()->data();
+}
+
+TestMessage& TestMessage::subject(std::string text) {
+    m_message.lpszSubject = keep(std::move(text));
+    return *this;
+}
+
+TestMessage& TestMessage::note(std::string text) {
+    m_message.lpszNoteText = keep(std::move(text));
+    return *this;
+}
+
+TestMessage& TestMessage::from(std::string name, std::string address) {
+    m_originator =
+        MapiRecipDesc{0, MAPI_ORIG, keep(std::move(name)), keep(std::move(address)), 0, nullptr};
+    m_hasOriginator = true;
+    return *this;
+}
+
+TestMessage& TestMessage::to(std::string name, std::string address, MapiULong recipClass) {
+    m_recipients.push_back(
+        {0, recipClass, keep(std::move(name)), keep(std::move(address)), 0, nullptr});
+    return *this;
+}
+
+TestMessage& TestMessage::attach(std::string path, std::string shownName) {
+    m_files.push_back(
+        {0, 0, 0xFFFFFFFFu, keep(std::move(path)), keep(std::move(shownName)), nullptr});
+    return *this;
+}
+
+MapiMessage* TestMessage::get() {
+    m_message.lpOriginator = m_hasOriginator ? &m_originator : nullptr;
+    m_message.nRecipCount = static_cast<MapiULong>(m_recipients.size());
+    m_message.lpRecips = m_recipients.empty() ? nullptr : m_recipients.data();
+    m_message.nFileCount = static_cast<MapiULong>(m_files.size());
+    m_message.lpFiles = m_files.empty() ? nullptr : m_files.data();
+    return &m_message;
+}
+
+StderrCapture::StderrCapture() {
+    std::fflush(stderr);
+    m_file = std::tmpfile();
+    m_saved = dup(STDERR_FILENO);
+    if (m_file)
+        dup2(fileno(m_file), STDERR_FILENO);
+}
+
+StderrCapture::~StderrCapture() {
+    std::fflush(stderr);
+    dup2(m_saved, STDERR_FILENO);
+    close(m_saved);
+    if (m_file)
+        std::fclose(m_file);
+}
+
+QString StderrCapture::text() const {
+    std::fflush(stderr);
+    if (!m_file)
+        return {};
+    QFile file;
+    file.open(dup(fileno(m_file)), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    file.seek(0);
+    return QString::fromUtf8(file.readAll());
+}
+
+bool writeTestFile(const QString& path, qint64 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    QRandomGenerator random(static_cast<quint32>(size));
+    for (auto& byte : block)
+        byte = static_cast<char>(random.bounded(256));
+    for (qint64 left = size; left > 0; left -= block.size())
+        if (file.write(block.constData(), std::min<qint64>(left, block.size())) < 0)
+            return false;
+    return true;
+}
+
+QString sha256Of(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+// What the provider tests share: the library loaded by path as the program loads
+// it, messages whose descriptors own their texts, and standard error captured.
+
+#include "SimpleMapi.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Provider {
+public:
+    // Loads build/bin/libsimplemapi.so; error() tells why when it fails.
+    bool load();
+    QString error() const { return m_error; }
+
+    MapiULong logon(const std::string& profile, const std::string& password, MapiSession* session,
+                    MapiFlags flags = 0) const;
+
+    MapiLogonFn logonCall = nullptr;
+    MapiResolveNameFn resolveName = nullptr;
+    MapiSendMailFn sendMail = nullptr;
+    MapiLogoffFn logoff = nullptr;
+    MapiFreeBufferFn freeBuffer = nullptr;
+
+private:
+    void* m_handle = nullptr;
+    QString m_error;
+};
+
+// A message as the program composes it, with storage for every text.
+class TestMessage {
+public:
+    TestMessage& subject(std::string text);
+    TestMessage& note(std::string text);
+    TestMessage& from(std::string name, std::string address);
+    TestMessage& to(std::string name, std::string address, MapiULong recipClass = MAPI_TO);
+    TestMessage& attach(std::string path, std::string shownName);
+
+    // Valid until this object changes.
+    MapiMessage* get();
+
+private:
+    std::vector<std::unique_ptr<std::string>> m_texts;
+    std::vector<MapiRecipDesc> m_recipients;
+    std::vector<MapiFileDesc> m_files;
+    MapiRecipDesc m_originator{};
+    bool m_hasOriginator = false;
+    MapiMessage m_message{};
+
+    char* keep(std::string text);
+};
+
+// Standard error of this process, redirected into a file while the object lives.
+class StderrCapture {
+public:
+    StderrCapture();
+    ~StderrCapture();
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+    // What was written so far.
+    QString text() const;
+
+private:
+    int m_saved = -1;
+    std::FILE* m_file = nullptr;
+};
+
+// A file of the given size with varied bytes, written in pieces.
+bool writeTestFile(const QString& path, qint64 size);
+QString sha256Of(const QString& path);

@@ -1,0 +1,371 @@
+// The provider against a real SMTP server on 127.0.0.1: what arrives, over how
+// many connections, and which code each kind of refusal gives.
+
+#include "ProviderKit.h"
+#include "SmtpTestServer.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kUser = "alice@example.org";
+const std::string kPassword = "s3cret-Pw";
+const QByteArray kNote =
+    "Turns mailed by Zorvel from halvane software, inc. (https://zorvel.example)\n\n"
+    "Round 12 is out.\nGood luck!";
+
+} // namespace
+
+class MapiSmtpTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void deliversEveryMessageOverOneConnection();
+    void deliversOverImplicitTls();
+    void logonFailures_data();
+    void logonFailures();
+    void sendFailures_data();
+    void sendFailures();
+    void reconnectsOnceWhenTheServerClosed();
+    void badAttachmentsStopTheMessage_data();
+    void badAttachmentsStopTheMessage();
+    void headerFieldsCannotInjectHeaders();
+    void invalidUtf8StillMakesAReadableMessage();
+    void zeroByteAttachmentArrivesEmpty();
+    void silentServerFailsWithinAMinute();
+
+private:
+    bool startServer(const QStringList& options);
+    QStringList secureServer() const;
+    std::string url(const QString& scheme = "smtp") const;
+    QString makeFile(const QString& name, qint64 size);
+    QJsonObject delivered(int index);
+
+    Provider m_provider;
+    QTemporaryDir m_certDir;
+    QString m_certificate;
+    QString m_key;
+    std::unique_ptr<QTemporaryDir> m_work;
+    std::unique_ptr<SmtpTestServer> m_server;
+};
+
+void MapiSmtpTest::initTestCase() {
+    QVERIFY2(m_provider.load(), qPrintable(m_provider.error()));
+    QString error;
+    QVERIFY2(makeTestCertificate(m_certDir.path(), &m_certificate, &m_key, &error),
+             qPrintable(error));
+}
+
+void MapiSmtpTest::init() {
+    qputenv("SSL_CERT_FILE", m_certificate.toUtf8());
+    m_work = std::make_unique<QTemporaryDir>();
+    m_server = std::make_unique<SmtpTestServer>(m_work->path());
+}
+
+void MapiSmtpTest::cleanup() {
+    m_server.reset();
+    m_work.reset();
+}
+
+bool MapiSmtpTest::startServer(const QStringList& options) {
+    QString error;
+    if (!m_server->start(options, &error))
+        qWarning("%s", qPrintable(error));
+    return m_server->port() != 0;
+}
+
+QStringList MapiSmtpTest::secureServer() const {
+    return {"--cert", m_certificate,     "--key",
+            m_key,    "--starttls",      "--auth-user",
+            kUser,    "--auth-password", QString::fromStdString(kPassword)};
+}
+
+std::string MapiSmtpTest::url(const QString& scheme) const {
+    return QString("%1://alice%40example.org@localhost:%2")
+        .arg(scheme)
+        .arg(m_server->port())
+        .toStdString();
+}
+
+QString MapiSmtpTest::makeFile(const QString& name, qint64 size) {
+    const auto path = m_work->filePath(name);
+    return writeTestFile(path, size) ? path : QString();
+}
+
+QJsonObject MapiSmtpTest::delivered(int index) {
+    const auto files = m_server->messageFiles();
+    if (index >= files.size())
+        return {};
+    QString error;
+    const auto mail = readMail(files[index], &error);
+    if (!error.isEmpty())
+        qWarning("%s", qPrintable(error));
+    return mail;
+}
+
+void MapiSmtpTest::deliversEveryMessageOverOneConnection() {
+    QVERIFY(startServer(secureServer()));
+    const auto rules = makeFile("rules.txt", 4000);
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    QVERIFY(m_server->logLines().contains("CMD 1 AUTH")); // authenticated at logon
+
+    constexpr int players = 3;
+    for (int player = 1; player <= players; ++player) {
+        char typed[] = "Ann Lee <ann@example.org>";
+        MapiRecipDesc* resolved = nullptr;
+        QCOMPARE(m_provider.resolveName(session, 0, typed, 0, 0, &resolved), SUCCESS_SUCCESS);
+        const auto turn = makeFile(QString("duel.m%1").arg(player), 1000 + player * 333);
+        TestMessage message;
+        message.subject("Düel – round 12").note(kNote.toStdString());
+        message.from("Host", "SMTP:host@example.org").to(resolved->lpszName, resolved->lpszAddress);
+        message.attach(turn.toStdString(), QString("duel.m%1").arg(player).toStdString());
+        message.attach(rules.toStdString(), "Regeln für Zoë.txt");
+        QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+        QCOMPARE(m_provider.freeBuffer(resolved), SUCCESS_SUCCESS);
+
+        const auto mail = delivered(player - 1);
+        QCOMPARE(mail["from"].toString(), QString("Host <host@example.org>"));
+        QCOMPARE(mail["to"].toString(), QString("Ann Lee <ann@example.org>"));
+        QCOMPARE(mail["subject"].toString(), QString("Düel – round 12"));
+        QCOMPARE(mail["body"].toString(), QString::fromUtf8(kNote));
+        QCOMPARE(mail["body_charset"].toString(), QString("utf-8"));
+        QCOMPARE(mail["mime_version"].toString(), QString("1.0"));
+        QVERIFY(!mail["date"].toString().isEmpty());
+        QVERIFY(mail["message_id"].toString().endsWith("@example.org>"));
+        QCOMPARE(mail["defects"].toArray().size(), 0);
+        const auto attachments = mail["attachments"].toArray();
+        QCOMPARE(attachments.size(), 2);
+        QCOMPARE(attachments[0].toObject()["filename"].toString(), QString("duel.m%1").arg(player));
+        QCOMPARE(attachments[0].toObject()["sha256"].toString(), sha256Of(turn));
+        QCOMPARE(attachments[1].toObject()["filename"].toString(), QString("Regeln für Zoë.txt"));
+        QCOMPARE(attachments[1].toObject()["sha256"].toString(), sha256Of(rules));
+    }
+    QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
+    QCOMPARE(m_server->connections(), 1);
+    QCOMPARE(m_server->logLines()
+                 .filter(QRegularExpression("^MESSAGE 1 .* host@example.org ann@example.org$"))
+                 .size(),
+             players);
+}
+
+void MapiSmtpTest::deliversOverImplicitTls() {
+    QVERIFY(startServer({"--cert", m_certificate, "--key", m_key, "--implicit-tls", "--auth-user",
+                         kUser, "--auth-password", QString::fromStdString(kPassword)}));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url("smtps"), kPassword, &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("alpha").note("hello").to("", "SMTP:bob@example.org");
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
+    const auto mail = delivered(0);
+    QCOMPARE(mail["from"].toString(), kUser); // the SMTP user when no originator is given
+    QCOMPARE(mail["to"].toString(), QString("bob@example.org"));
+    QCOMPARE(mail["attachments"].toArray().size(), 0);
+}
+
+void MapiSmtpTest::logonFailures_data() {
+    QTest::addColumn<QStringList>("server");
+    QTest::addColumn<std::string>("password");
+    QTest::addColumn<bool>("trustCertificate");
+    const QStringList tls{"--cert", m_certificate, "--key", m_key, "--starttls"};
+    const QStringList auth{"--auth-user", kUser, "--auth-password",
+                           QString::fromStdString(kPassword)};
+    QTest::newRow("wrong password") << tls + auth << std::string("wrong-Pw") << true;
+    QTest::newRow("no TLS offered") << auth << kPassword << true;
+    QTest::newRow("untrusted certificate") << tls + auth << kPassword << false;
+    QTest::newRow("no AUTH offered") << tls << kPassword << true;
+}
+
+void MapiSmtpTest::logonFailures() {
+    QFETCH(QStringList, server);
+    QFETCH(std::string, password);
+    QFETCH(bool, trustCertificate);
+    QVERIFY(startServer(server));
+    if (!trustCertificate)
+        qunsetenv("SSL_CERT_FILE");
+    MapiSession session = 0;
+    StderrCapture errors;
+    QCOMPARE(m_provider.logon(url(), password, &session), MAPI_E_LOGIN_FAILURE);
+    QVERIFY2(errors.text().contains("MAPILogon failed with code 3"), qPrintable(errors.text()));
+    QVERIFY2(!errors.text().contains(QString::fromStdString(password)), qPrintable(errors.text()));
+    // The password never crossed an unencrypted or untrusted connection.
+    if (server.contains("--starttls") == false || !trustCertificate)
+        QVERIFY(m_server->logLines().filter("AUTH").isEmpty());
+}
+
+void MapiSmtpTest::sendFailures_data() {
+    QTest::addColumn<QStringList>("server");
+    QTest::addColumn<MapiULong>("code");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("recipient refused") << QStringList{"--refuse-recipient", "ann@example.org"}
+                                       << MAPI_E_UNKNOWN_RECIPIENT << "550";
+    QTest::newRow("too large") << QStringList{"--max-size", "2000"} << MAPI_E_FAILURE << "552";
+    QTest::newRow("refused after data") << QStringList{"--reject-data"} << MAPI_E_FAILURE << "554";
+    QTest::newRow("connection lost")
+        << QStringList{"--drop-after-data"} << MAPI_E_FAILURE << "connection lost";
+    QTest::newRow("authentication lost")
+        << QStringList{"--revoke-auth-after", "0"} << MAPI_E_LOGIN_FAILURE << "530";
+}
+
+void MapiSmtpTest::sendFailures() {
+    QFETCH(QStringList, server);
+    QFETCH(MapiULong, code);
+    QFETCH(QString, reason);
+    QVERIFY(startServer(secureServer() + server));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("alpha").note("hello").to("Ann", "SMTP:ann@example.org");
+    message.attach(makeFile("alpha.m1", 5000).toStdString(), "alpha.m1");
+    StderrCapture errors;
+    const auto result = m_provider.sendMail(session, 0, message.get(), 0, 0);
+    QVERIFY2(result == code, qPrintable(errors.text()));
+    QVERIFY2(errors.text().contains(QString("MAPISendMail failed with code %1").arg(code)),
+             qPrintable(errors.text()));
+    QVERIFY2(errors.text().contains(reason), qPrintable(errors.text()));
+    QVERIFY(m_server->messageFiles().isEmpty());
+    m_provider.logoff(session, 0, 0, 0);
+}
+
+void MapiSmtpTest::reconnectsOnceWhenTheServerClosed() {
+    QVERIFY(startServer(secureServer() + QStringList{"--close-after", "1"}));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    QThread::msleep(300); // the server has closed the idle connection by now
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
+    QCOMPARE(m_server->messageFiles().size(), 2);
+    QCOMPARE(m_server->connections(), 2);
+}
+
+void MapiSmtpTest::badAttachmentsStopTheMessage_data() {
+    QTest::addColumn<QString>("badPath");
+    QTest::addColumn<MapiULong>("code");
+    QTest::newRow("missing") << "missing.m2" << MAPI_E_ATTACHMENT_NOT_FOUND;
+    QTest::newRow("missing folder") << "nowhere/alpha.m2" << MAPI_E_ATTACHMENT_NOT_FOUND;
+    QTest::newRow("directory") << "folder" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
+    QTest::newRow("fifo") << "pipe" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
+    QTest::newRow("empty path") << "" << MAPI_E_ATTACHMENT_NOT_FOUND;
+}
+
+void MapiSmtpTest::badAttachmentsStopTheMessage() {
+    QFETCH(QString, badPath);
+    QFETCH(MapiULong, code);
+    QVERIFY(startServer(secureServer()));
+    QVERIFY(QDir(m_work->path()).mkdir("folder"));
+    QCOMPARE(mkfifo(QFile::encodeName(m_work->filePath("pipe")).constData(), 0600), 0);
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
+    message.attach(makeFile("alpha.m1", 100).toStdString(), "alpha.m1");
+    message.attach(badPath.isEmpty() ? "" : m_work->filePath(badPath).toStdString(), "bad");
+    StderrCapture errors;
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), code);
+    QVERIFY2(errors.text().contains(QString("code %1").arg(code)), qPrintable(errors.text()));
+    QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
+    QVERIFY(m_server->logLines().filter("MAIL FROM").isEmpty());
+}
+
+void MapiSmtpTest::headerFieldsCannotInjectHeaders() {
+    QVERIFY(startServer(secureServer()));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    const auto turn = makeFile("alpha.m1", 700);
+    TestMessage message;
+    message.subject("alpha\r\nBcc: evil@example.org\r\n\r\nbody")
+        .note("line one\r\n.\r\nBcc: evil@example.org\n.\nlast")
+        .from("Host\r\nBcc: evil@example.org", "SMTP:host@example.org")
+        .to("Ann\nX-Injected: yes", "SMTP:ann@example.org")
+        .attach(turn.toStdString(),
+                "../../x.m1\r\nContent-Type: text/html\r\n\r\n<b>"); // base name only
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    message.to("", "SMTP:bob@example.org\r\nRCPT TO:<evil@example.org>");
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), MAPI_E_INVALID_RECIPS);
+    m_provider.logoff(session, 0, 0, 0);
+
+    QCOMPARE(m_server->messageFiles().size(), 1);
+    QVERIFY(m_server->logLines().filter("evil").isEmpty()); // never an envelope recipient
+    const auto mail = delivered(0);
+    QCOMPARE(mail["header_names"].toArray(),
+             QJsonArray(
+                 {"Date", "From", "Subject", "To", "Message-Id", "MIME-Version", "Content-Type"}));
+    QVERIFY(mail["subject"].toString().startsWith("alpha"));
+    QVERIFY(!mail["subject"].toString().contains('\n'));
+    QVERIFY(mail["from"].toString().endsWith("<host@example.org>"));
+    QCOMPARE(mail["body"].toString(), QString("line one\n.\nBcc: evil@example.org\n.\nlast"));
+    const auto attachment = mail["attachments"].toArray()[0].toObject();
+    QCOMPARE(attachment["filename"].toString(), QString("html____<b>"));
+    QCOMPARE(attachment["content_type"].toString(), QString("application/octet-stream"));
+    QCOMPARE(attachment["sha256"].toString(), sha256Of(turn));
+}
+
+void MapiSmtpTest::invalidUtf8StillMakesAReadableMessage() {
+    QVERIFY(startServer(secureServer()));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    const auto turn = makeFile("alpha.m1", 10);
+    TestMessage message;
+    message.subject("Spiel \xe4 \xff\xfe")
+        .note("Gr\xfc\xdf"
+              "e \xc3")
+        .to("", "SMTP:ann@example.org");
+    message.attach(turn.toStdString(), "caf\xe9.m1");
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    m_provider.logoff(session, 0, 0, 0);
+    const auto mail = delivered(0);
+    QCOMPARE(mail["defects"].toArray().size(), 0);
+    QCOMPARE(mail["subject"].toString(), QString("Spiel \uFFFD \uFFFD\uFFFD"));
+    QCOMPARE(mail["body"].toString(), QString("Gr\uFFFD\uFFFDe \uFFFD"));
+    QCOMPARE(mail["attachments"].toArray()[0].toObject()["filename"].toString(),
+             QString("caf\uFFFD.m1"));
+}
+
+void MapiSmtpTest::zeroByteAttachmentArrivesEmpty() {
+    QVERIFY(startServer(secureServer()));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    const auto empty = makeFile("empty.m3", 0);
+    TestMessage message;
+    message.subject("alpha")
+        .note("")
+        .to("", "SMTP:ann@example.org")
+        .attach(empty.toStdString(), "empty.m3");
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    m_provider.logoff(session, 0, 0, 0);
+    const auto attachment = delivered(0)["attachments"].toArray()[0].toObject();
+    QCOMPARE(attachment["filename"].toString(), QString("empty.m3"));
+    QCOMPARE(attachment["size"].toInt(), 0);
+}
+
+void MapiSmtpTest::silentServerFailsWithinAMinute() {
+    QVERIFY(startServer(secureServer() + QStringList{"--silent-after-data"}));
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
+    QElapsedTimer clock;
+    clock.start();
+    StderrCapture errors;
+    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), MAPI_E_FAILURE);
+    QVERIFY2(clock.elapsed() < 60000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(errors.text().contains("stopped answering"), qPrintable(errors.text()));
+    m_server->stop(); // so the logoff's QUIT finds no one and returns at once
+    m_provider.logoff(session, 0, 0, 0);
+}
+
+QTEST_GUILESS_MAIN(MapiSmtpTest)
+#include "tst_mapi_smtp.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+// Test helpers around tests/support/smtp_server.py and read_mail.py, for any test
+// that needs a real SMTP server on 127.0.0.1. Needs ZORVEL_TEST_SOURCE_DIR.
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The loopback SMTP server, started as a child process and stopped with the object.
+class SmtpTestServer {
+public:
+    // Mail and the log are kept under directory/mail.
+    explicit SmtpTestServer(const QString& directory);
+    ~SmtpTestServer();
+    SmtpTestServer(const SmtpTestServer&) = delete;
+    SmtpTestServer& operator=(const SmtpTestServer&) = delete;
+
+    // Starts the server with smtp_server.py options (see its header). False, with
+    // *error set, when it is not listening within 15 seconds.
+    bool start(const QStringList& options, QString* error);
+    void stop();
+
+    quint16 port() const { return m_port; }
+    QString mailDir() const { return m_mailDir; }
+    // The stored messages, oldest first.
+    QStringList messageFiles() const;
+    QStringList logLines() const;
+    // How many times a client connected.
+    int connections() const;
+
+private:
+    QString m_mailDir;
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+// Makes a self-signed certificate for localhost and 127.0.0.1 with openssl.
+// False, with *error set, when openssl fails.
+bool makeTestCertificate(const QString& directory, QString* certificate, QString* key,
+                         QString* error);
+
+// What a mail reader shows of a stored message (read_mail.py's JSON).
+// An empty object, with *error set, when the message cannot be read.
+QJsonObject readMail(const QString& emlFile, QString* error);
+
+// Debian's interpreter, where python3-aiosmtpd is installed.
+inline constexpr const char* kSystemPython = "/usr/bin/python3";
