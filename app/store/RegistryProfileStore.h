@@ -4,9 +4,10 @@
 
 #include <string>
 
-// The profile store in the registry: HKEY_CURRENT_USER\Software\<company>\
-// <application name>, one key per section (the empty section is the
-// application key itself), texts as REG_SZ and integers as REG_DWORD.
+// The profile store in the registry, under the key
+// HKEY_CURRENT_USER\Software\<company>\<application name>: one key per
+// section (the empty section is the application key itself), texts as REG_SZ
+// and integers as REG_DWORD.
 // Keys are created as needed, by reads too, and closed after every value.
 // The registry offers no transactions: the outermost EndTransaction flushes
 // the application key to disk, but a crash during an operation may keep
