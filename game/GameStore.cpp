@@ -3,6 +3,8 @@
 #include "StoreTransaction.h"
 #include "StoredGameList.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kSettings = "Settings";
@@ -125,8 +127,11 @@ void GameStore::RemoveGameFromList(std::string name) {
         return;
     }
     // Only the first equal entry goes; the later ones move down with the rest.
+    // Past the entries read all are empty, and moving empties down changes no
+    // value read, so a damaged, huge "GameCount" costs no endless loop.
     const int count = list.Count();
-    for (int index = found + 1; index <= count; ++index) {
+    const int last = std::min(count, static_cast<int>(list.Entries().size()) + 1);
+    for (int index = found + 1; index <= last; ++index) {
         m_store.WriteStoreText(kSettings, GameValue(index - 1), list.Entry(index));
     }
     m_store.WriteStoreText(kSettings, GameValue(count), "");

@@ -85,7 +85,7 @@ std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::s
                                                 std::int32_t defaultValue) {
     const RegistryKey key(SectionPath(section));
     DWORD value = 0;
-    DWORD size = sizeof(value);
+    DWORD size = static_cast<DWORD>(sizeof(value));
     if (key.Handle() == nullptr ||
         RegGetValueW(key.Handle(), nullptr, Widen(name).c_str(), RRF_RT_REG_DWORD, nullptr, &value,
                      &size) != ERROR_SUCCESS) {
@@ -112,7 +112,8 @@ void RegistryProfileStore::WriteStoreInt(std::string_view section, std::string_v
     const auto number = static_cast<DWORD>(value);
     if (key.Handle() == nullptr ||
         RegSetValueExW(key.Handle(), Widen(name).c_str(), 0, REG_DWORD,
-                       reinterpret_cast<const BYTE*>(&number), sizeof(number)) != ERROR_SUCCESS) {
+                       reinterpret_cast<const BYTE*>(&number),
+                       static_cast<DWORD>(sizeof(number))) != ERROR_SUCCESS) {
         m_writeFailed = true;
     }
 }

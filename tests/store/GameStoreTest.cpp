@@ -152,6 +152,19 @@ private slots:
         QCOMPARE(session.game.name, "a");
     }
 
+    void damagedHugeCountListsAndRemovesAtOnce() {
+        Session session(m_file);
+        session.profile.WriteStoreInt("Settings", "GameCount", 2'000'000'000);
+        session.profile.WriteStoreText("Settings", "Game1", "a");
+        session.profile.WriteStoreText("Settings", "Game2", "b");
+        session.store.LoadGameList();
+        QCOMPARE(session.selector.entries, (Entries{"a", "b"}));
+        session.store.RemoveGameFromList("a");
+        QCOMPARE(session.profile.ReadStoreInt("Settings", "GameCount", 0), 1'999'999'999);
+        QCOMPARE(session.profile.ReadStoreText("Settings", "Game1", ""), "b");
+        QCOMPARE(session.profile.ReadStoreText("Settings", "Game2", "missing"), "");
+    }
+
     void exitStoresGameAndStartShowsItAgain() {
         {
             Session first(m_file);
