@@ -1,0 +1,85 @@
+// A 100 MB attachment goes out whole while the sender's memory stays small:
+// the file is streamed, never held.
+
+#include "ProviderKit.h"
+#include "SmtpTestServer.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr qint64 kAttachmentSize = 100 * 1024 * 1024;
+constexpr qint64 kMemoryBudgetKiB = 30 * 1024;
+
+qint64 statusKiB(const QByteArray& field) {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const auto& line : status.readAll().split('\n'))
+        if (line.startsWith(field + ":"))
+            return line.mid(field.size() + 1).trimmed().split(' ').front().toLongLong();
+    return -1;
+}
+
+// From here on VmHWM tells the peak of what follows.
+bool resetPeakMemory() {
+    QFile clearRefs("/proc/self/clear_refs");
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+} // namespace
+
+class MapiLargeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hundredMegabytesStreamWithinTheMemoryBudget();
+};
+
+void MapiLargeTest::hundredMegabytesStreamWithinTheMemoryBudget() {
+    Provider provider;
+    QVERIFY2(provider.load(), qPrintable(provider.error()));
+    QTemporaryDir work;
+    QString certificate;
+    QString key;
+    QString error;
+    QVERIFY2(makeTestCertificate(work.path(), &certificate, &key, &error), qPrintable(error));
+    qputenv("SSL_CERT_FILE", certificate.toUtf8());
+    SmtpTestServer server(work.path());
+    QVERIFY2(server.start({"--cert", certificate, "--key", key, "--starttls", "--auth-user",
+                           "alice@example.org", "--auth-password", "pw"},
+                          &error),
+             qPrintable(error));
+    const auto big = work.filePath("big.m1");
+    QVERIFY(writeTestFile(big, kAttachmentSize));
+
+    MapiSession session = 0;
+    const auto url = QString("smtp://alice%40example.org@localhost:%1").arg(server.port());
+    QCOMPARE(provider.logon(url.toStdString(), "pw", &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("big").note("A large turn").to("", "SMTP:ann@example.org");
+    message.attach(big.toStdString(), "big.m1");
+    const auto before = statusKiB("VmRSS");
+    QVERIFY(resetPeakMemory());
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    const auto growth = statusKiB("VmHWM") - before;
+    qInfo("100 MB attachment: sent in %lld ms, peak memory grew by %lld KiB", clock.elapsed(),
+          growth);
+    QCOMPARE(provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
+    QVERIFY2(growth < kMemoryBudgetKiB, qPrintable(QString::number(growth)));
+
+    QCOMPARE(server.messageFiles().size(), 1);
+    const auto mail = readMail(server.messageFiles().front(), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const auto attachment = mail["attachments"].toArray()[0].toObject();
+    QCOMPARE(attachment["size"].toInteger(), kAttachmentSize);
+    QCOMPARE(attachment["sha256"].toString(), sha256Of(big));
+}
+
+QTEST_GUILESS_MAIN(MapiLargeTest)
+#include "tst_mapi_large.moc"

@@ -1,0 +1,199 @@
+// The provider handing messages to sendmail-compatible programs: a stand-in that
+// records what it gets, the system's sendmail by name, and msmtp with an account.
+
+#include "ProviderKit.h"
+#include "SmtpTestServer.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kFakeSendmail = ZORVEL_TEST_SOURCE_DIR "/support/fake_sendmail.sh";
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class MapiProgramTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void standInGetsArgumentsAndMessage_data();
+    void standInGetsArgumentsAndMessage();
+    void failedProgramFailsTheSend();
+    void emptyProfileUsesTheSystemSendmail();
+    void msmtpAccountDelivers_data();
+    void msmtpAccountDelivers();
+
+private:
+    MapiULong sendOneMessage(const std::string& profile, bool withOriginator);
+    void writeMsmtpConfig(quint16 port, const QString& password);
+
+    Provider m_provider;
+    std::unique_ptr<QTemporaryDir> m_work;
+    QString m_turnFile;
+    QByteArray m_savedHome;
+    QByteArray m_savedPath;
+};
+
+void MapiProgramTest::initTestCase() {
+    QVERIFY2(m_provider.load(), qPrintable(m_provider.error()));
+    m_savedHome = qgetenv("HOME");
+    m_savedPath = qgetenv("PATH");
+}
+
+void MapiProgramTest::init() {
+    m_work = std::make_unique<QTemporaryDir>();
+    m_turnFile = m_work->filePath("alpha.m1");
+    QVERIFY(writeTestFile(m_turnFile, 30000));
+    qputenv("FAKE_SENDMAIL_DIR", m_work->path().toUtf8());
+    // msmtp reads its configuration from here; never from the user's real home.
+    qputenv("HOME", m_work->path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", m_work->filePath(".config").toUtf8());
+}
+
+void MapiProgramTest::cleanup() {
+    qunsetenv("FAKE_SENDMAIL_STATUS");
+    qputenv("HOME", m_savedHome);
+    qputenv("PATH", m_savedPath);
+    m_work.reset();
+}
+
+MapiULong MapiProgramTest::sendOneMessage(const std::string& profile, bool withOriginator) {
+    MapiSession session = 0;
+    if (const auto code = m_provider.logon(profile, "", &session))
+        return code;
+    TestMessage message;
+    message.subject("alpha").note("Round 1\nGo!");
+    if (withOriginator)
+        message.from("Host", "SMTP:host@example.org");
+    message.to("Ann", "SMTP:ann@example.org").to("", "SMTP:bob@example.org", MAPI_CC);
+    message.attach(m_turnFile.toStdString(), "alpha.m1");
+    const auto code = m_provider.sendMail(session, 0, message.get(), 0, 0);
+    m_provider.logoff(session, 0, 0, 0);
+    return code;
+}
+
+void MapiProgramTest::standInGetsArgumentsAndMessage_data() {
+    QTest::addColumn<bool>("withOriginator");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("originator given")
+        << true
+        << QStringList{
+               "--flag",         "-x", "-i", "-f", "host@example.org", "--", "ann@example.org",
+               "bob@example.org"};
+    QTest::newRow("program picks the sender")
+        << false << QStringList{"--flag", "-x", "-i", "--", "ann@example.org", "bob@example.org"};
+}
+
+void MapiProgramTest::standInGetsArgumentsAndMessage() {
+    QFETCH(bool, withOriginator);
+    QFETCH(QStringList, arguments);
+    const auto profile = kFakeSendmail + "  --flag -x ";
+    QCOMPARE(sendOneMessage(profile.toStdString(), withOriginator), SUCCESS_SUCCESS);
+    QCOMPARE(QString::fromUtf8(readAll(m_work->filePath("args"))).split('\n', Qt::SkipEmptyParts),
+             arguments);
+    const auto input = readAll(m_work->filePath("input"));
+    QVERIFY(!input.contains('\r')); // a local program is given Unix line ends
+    QString error;
+    const auto mail = readMail(m_work->filePath("input"), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(mail["to"].toString(), QString("Ann <ann@example.org>"));
+    QCOMPARE(mail["cc"].toString(), QString("bob@example.org"));
+    QCOMPARE(mail["body"].toString(), QString("Round 1\nGo!"));
+    QCOMPARE(mail["from"].toString().endsWith("<host@example.org>"), withOriginator);
+    const auto attachment = mail["attachments"].toArray()[0].toObject();
+    QCOMPARE(attachment["filename"].toString(), QString("alpha.m1"));
+    QCOMPARE(attachment["sha256"].toString(), sha256Of(m_turnFile));
+}
+
+void MapiProgramTest::failedProgramFailsTheSend() {
+    qputenv("FAKE_SENDMAIL_STATUS", "75");
+    StderrCapture errors;
+    QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
+    QVERIFY2(errors.text().contains("code 2") && errors.text().contains("exited with status 75"),
+             qPrintable(errors.text()));
+}
+
+void MapiProgramTest::emptyProfileUsesTheSystemSendmail() {
+    const bool systemHasOne =
+        QFileInfo::exists("/usr/sbin/sendmail") || QFileInfo::exists("/usr/lib/sendmail");
+    if (systemHasOne) {
+        // Which program that is, is the system's affair; it must at least be found.
+        MapiSession session = 0;
+        QCOMPARE(m_provider.logon("", "", &session), SUCCESS_SUCCESS);
+        QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
+        return;
+    }
+    const auto bin = m_work->filePath("bin");
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(QFile::link(kFakeSendmail, bin + "/sendmail"));
+    qputenv("PATH", (bin + ":/usr/bin:/bin").toUtf8()); // found before any other sendmail
+    QCOMPARE(sendOneMessage("", false), SUCCESS_SUCCESS);
+    QVERIFY(readAll(m_work->filePath("input")).contains("Subject: alpha"));
+}
+
+void MapiProgramTest::writeMsmtpConfig(quint16 port, const QString& password) {
+    QFile config(m_work->filePath(".msmtprc"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QString("account games\n"
+                         "host localhost\nport %1\n"
+                         "tls on\ntls_starttls on\ntls_trust_file %2\n"
+                         "auth on\nuser alice@example.org\npassword %3\n"
+                         "from alice@example.org\n")
+                     .arg(port)
+                     .arg(m_work->filePath("cert.pem"), password)
+                     .toUtf8());
+    QVERIFY(config.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+}
+
+void MapiProgramTest::msmtpAccountDelivers_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<MapiULong>("code");
+    QTest::newRow("account name") << "games"
+                                  << "s3cret" << SUCCESS_SUCCESS;
+    QTest::newRow("program path") << "/usr/bin/msmtp -a games"
+                                  << "s3cret" << SUCCESS_SUCCESS;
+    QTest::newRow("wrong password") << "games"
+                                    << "wrong" << MAPI_E_FAILURE;
+}
+
+void MapiProgramTest::msmtpAccountDelivers() {
+    QFETCH(QString, profile);
+    QFETCH(QString, password);
+    QFETCH(MapiULong, code);
+    QString certificate;
+    QString key;
+    QString error;
+    QVERIFY2(makeTestCertificate(m_work->path(), &certificate, &key, &error), qPrintable(error));
+    SmtpTestServer server(m_work->path());
+    QVERIFY2(server.start({"--cert", certificate, "--key", key, "--starttls", "--auth-user",
+                           "alice@example.org", "--auth-password", "s3cret"},
+                          &error),
+             qPrintable(error));
+    writeMsmtpConfig(server.port(), password);
+    QCOMPARE(sendOneMessage(profile.toStdString(), true), code);
+    QCOMPARE(server.messageFiles().size(), code == SUCCESS_SUCCESS ? 1 : 0);
+    if (code != SUCCESS_SUCCESS)
+        return;
+    QVERIFY(server.logLines().contains("CMD 1 AUTH"));
+    QVERIFY(server.logLines().contains(
+        "MESSAGE 1 0001.eml host@example.org ann@example.org,bob@example.org"));
+    const auto mail = readMail(server.messageFiles().front(), &error);
+    QCOMPARE(mail["attachments"].toArray()[0].toObject()["sha256"].toString(),
+             sha256Of(m_turnFile));
+}
+
+QTEST_GUILESS_MAIN(MapiProgramTest)
+#include "tst_mapi_program.moc"
