@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -165,7 +166,7 @@ bool SqliteProfileStore::OpenDatabase() {
     }
     sqlite3_busy_timeout(m_db, static_cast<int>(m_busyTimeout.count()));
     // Full synchronisation: a commit is on disk when it returns.
-    if (!Execute("PRAGMA journal_mode = WAL") || !Execute("PRAGMA synchronous = FULL") ||
+    if (!ExecuteWaiting("PRAGMA journal_mode = WAL") || !Execute("PRAGMA synchronous = FULL") ||
         !Execute(kCreateTable)) {
         Close();
         return false;
@@ -190,6 +191,19 @@ void SqliteProfileStore::Close() {
 
 bool SqliteProfileStore::Execute(const char* sql) {
     return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Two programs switching a new file to WAL at once would each hold the lock
+// the other needs, so sqlite fails one at once rather than wait: retry it.
+bool SqliteProfileStore::ExecuteWaiting(const char* sql) {
+    const auto deadline = std::chrono::steady_clock::now() + m_busyTimeout;
+    for (;;) {
+        const int result = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+        if ((result & 0xff) != SQLITE_BUSY || std::chrono::steady_clock::now() >= deadline) {
+            return result == SQLITE_OK;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 void SqliteProfileStore::BindKey(SqliteStatement& statement, std::string_view section,

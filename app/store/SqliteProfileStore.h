@@ -44,6 +44,7 @@ private:
     bool OpenDatabase();
     void Close();
     bool Execute(const char* sql);
+    bool ExecuteWaiting(const char* sql);
     void BindKey(SqliteStatement& statement, std::string_view section, std::string_view name);
     // On true the read statement stands on the value's row; the caller resets it.
     bool FindValue(std::string_view section, std::string_view name, const char* type);

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -47,6 +46,24 @@ class SqliteProfileStoreTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
     fs::path m_file;
+
+    // A second program: writes 60 games into `section`, exits 1 on any lost write.
+    pid_t StartWriter(const std::string& section) {
+        const pid_t child = fork();
+        if (child == 0) {
+            SqliteProfileStore store(m_file);
+            for (int round = 1; round <= 60; ++round) {
+                WriteGame(store, section, round);
+            }
+            _exit(store.TakeWriteFailure() ? 1 : 0);
+        }
+        return child;
+    }
+
+    static int WriterExitCode(pid_t child) {
+        int status = 0;
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
 
 private slots:
     void init() {
@@ -190,22 +207,11 @@ private slots:
         }
     }
 
-    void twoStoresWritingAtOnceBothSucceed() {
-        auto writer = [this](std::string section, bool* failed) {
-            SqliteProfileStore store(m_file);
-            for (int round = 1; round <= 60; ++round) {
-                WriteGame(store, section, round);
-            }
-            *failed = store.TakeWriteFailure();
-        };
-        bool firstFailed = true;
-        bool secondFailed = true;
-        std::thread first(writer, "one", &firstFailed);
-        std::thread second(writer, "two", &secondFailed);
-        first.join();
-        second.join();
-        QVERIFY(!firstFailed);
-        QVERIFY(!secondFailed);
+    void twoProgramsWritingAtOnceBothSucceed() {
+        const pid_t first = StartWriter("one");
+        const pid_t second = StartWriter("two");
+        QCOMPARE(WriterExitCode(first), 0);
+        QCOMPARE(WriterExitCode(second), 0);
         SqliteProfileStore reader(m_file);
         QCOMPARE(reader.ReadStoreInt("one", "Send15", 0), 60);
         QCOMPARE(reader.ReadStoreInt("two", "Send15", 0), 60);
