@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev
   libgmime-3.0-dev libcurl4-openssl-dev
   fonts-liberation fontconfig
-  python3 python3-aiosmtpd msmtp openssl ca-certificates
+  python3 python3-aiosmtpd msmtp openssl ca-certificates time
 )
 
 missing=()

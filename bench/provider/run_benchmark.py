@@ -1,0 +1,173 @@
+#!/usr/bin/python3
+"""Provider benchmark: 16 messages, each with a 1 MB turn file and a 1 MB further file,
+sent to the loopback SMTP server with STARTTLS and AUTH, three ways:
+
+  provider  zorvel_provider_bench: libsimplemapi.so from logon to logoff (one connection)
+  smtplib   Python's email + smtplib, one connection, in a process of its own
+  msmtp     the same messages built by Python's email, then msmtp once per message
+
+and the provider's peak memory for one message with a 100 MB attachment.
+Wall time is measured around each child; its peak resident memory by GNU time
+(package "time"), whose small process is what the child is forked from, so the
+figure is the child's own and not this script's.
+
+usage: run_benchmark.py BUILD/bin/zorvel_provider_bench
+"""
+
+import os
+import smtplib
+import ssl
+import subprocess
+import sys
+import tempfile
+import time
+from email.message import EmailMessage
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SERVER = os.path.join(ROOT, "tests", "support", "smtp_server.py")
+PYTHON = "/usr/bin/python3"
+USER, PASSWORD = "bench@example.org", "bench-pw"
+MESSAGES = 16
+MB = 1024 * 1024
+
+
+def build_message(number, files):
+    message = EmailMessage()
+    message["From"] = USER
+    message["To"] = "Player <player@example.org>"
+    message["Subject"] = "bench"
+    message.set_content("Turns mailed by Zorvel\n\nBenchmark turn.")
+    for path in files:
+        with open(path, "rb") as source:
+            message.add_attachment(source.read(), maintype="application",
+                                   subtype="octet-stream", filename=os.path.basename(path))
+    return message
+
+
+def smtplib_child(port, cafile, files):
+    context = ssl.create_default_context(cafile=cafile)
+    with smtplib.SMTP("localhost", int(port)) as client:
+        client.starttls(context=context)
+        client.login(USER, PASSWORD)
+        for number in range(MESSAGES):
+            client.send_message(build_message(number, files))
+
+
+def build_child(folder, files):
+    for number in range(MESSAGES):
+        with open(os.path.join(folder, f"{number:02d}.eml"), "wb") as out:
+            out.write(build_message(number, files).as_bytes())
+
+
+def measured(command, stdin=None, env=None):
+    """Runs one child; returns (wall seconds, peak RSS KiB, stdout)."""
+    with tempfile.NamedTemporaryFile("r") as peak_file:
+        start = time.monotonic()
+        child = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak_file.name] + command,
+                               stdin=stdin, stdout=subprocess.PIPE, env=env, check=False)
+        wall = time.monotonic() - start
+        if child.returncode != 0:
+            sys.exit(f"failed: {' '.join(command)}")
+        return wall, int(peak_file.read().split()[-1]), child.stdout.decode()
+
+
+def random_file(path, size):
+    with open(path, "wb") as out:
+        block = os.urandom(MB)
+        for _ in range(size // MB):
+            out.write(block)
+    return path
+
+
+class Server:
+    def __init__(self, work, cert, key):
+        self.mail = os.path.join(work, "mail")
+        port_file = os.path.join(work, "port")
+        self.process = subprocess.Popen(
+            [PYTHON, SERVER, "--mail-dir", self.mail, "--port-file", port_file,
+             "--cert", cert, "--key", key, "--starttls",
+             "--auth-user", USER, "--auth-password", PASSWORD], stdout=subprocess.DEVNULL)
+        for _ in range(500):
+            if os.path.exists(port_file):
+                break
+            time.sleep(0.02)
+        with open(port_file, encoding="ascii") as source:
+            self.port = int(source.read())
+
+    def counts(self):
+        """(messages stored, connections made) so far."""
+        with open(os.path.join(self.mail, "server.log"), encoding="utf-8") as log:
+            lines = log.read().splitlines()
+        return (sum(line.startswith("MESSAGE ") for line in lines),
+                sum(line.startswith("CONNECT ") for line in lines))
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+
+
+def run(bench):
+    work = tempfile.mkdtemp(prefix="zorvel-bench-")
+    cert, key = os.path.join(work, "cert.pem"), os.path.join(work, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
+                    "-keyout", key, "-out", cert], check=True, capture_output=True)
+    files = [random_file(os.path.join(work, "bench.m1"), MB),
+             random_file(os.path.join(work, "rules.bin"), MB)]
+    big = random_file(os.path.join(work, "big.m1"), 100 * MB)
+    server = Server(work, cert, key)
+    env = dict(os.environ, SSL_CERT_FILE=cert, HOME=work)
+    profile = f"smtp://bench%40example.org@localhost:{server.port}"
+    rows = []
+
+    def record(name, before, wall, peak, note=""):
+        stored, connections = server.counts()
+        rows.append((name, wall, peak, stored - before[0], connections - before[1], note))
+
+    before = server.counts()
+    wall, peak, _ = measured([bench, profile, PASSWORD, str(MESSAGES)] + files, env=env)
+    record("provider", before, wall, peak)
+
+    before = server.counts()
+    wall, peak, _ = measured([PYTHON, __file__, "--smtplib", str(server.port), cert] + files, env=env)
+    record("python smtplib", before, wall, peak)
+
+    with open(os.path.join(work, ".msmtprc"), "w", encoding="ascii") as config:
+        config.write(f"account bench\nhost localhost\nport {server.port}\ntls on\n"
+                     f"tls_starttls on\ntls_trust_file {cert}\nauth on\nuser {USER}\n"
+                     f"password {PASSWORD}\nfrom {USER}\n")
+    os.chmod(os.path.join(work, ".msmtprc"), 0o600)
+    outbox = os.path.join(work, "outbox")
+    os.mkdir(outbox)
+    before = server.counts()
+    build_wall, build_peak, _ = measured([PYTHON, __file__, "--build", outbox] + files, env=env)
+    send_wall, send_peak = 0.0, 0
+    for name in sorted(os.listdir(outbox)):
+        with open(os.path.join(outbox, name), "rb") as message:
+            wall, peak, _ = measured(["msmtp", "-a", "bench", "--", "player@example.org"],
+                                     stdin=message, env=env)
+        send_wall += wall
+        send_peak = max(send_peak, peak)
+    record("msmtp per message", before, build_wall + send_wall, send_peak,
+           f"msmtp alone {send_wall:.2f} s; building {build_wall:.2f} s, {build_peak // 1024} MB")
+
+    before = server.counts()
+    wall, peak, _ = measured([bench, profile, PASSWORD, "1", big], env=env)
+    record("provider, 100 MB attachment", before, wall, peak)
+    server.stop()
+
+    print(f"{'run':30} {'wall s':>8} {'peak MB':>8} {'sent':>5} {'conns':>6}")
+    for name, wall, peak, sent, connections, note in rows:
+        print(f"{name:30} {wall:8.2f} {peak / 1024:8.1f} {sent:5d} {connections:6d}  {note}")
+    subprocess.run(["rm", "-rf", work], check=False)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "--smtplib":
+        smtplib_child(sys.argv[2], sys.argv[3], sys.argv[4:])
+    elif len(sys.argv) > 1 and sys.argv[1] == "--build":
+        build_child(sys.argv[2], sys.argv[3:])
+    elif len(sys.argv) == 2:
+        run(os.path.abspath(sys.argv[1]))
+    else:
+        sys.exit(__doc__)
