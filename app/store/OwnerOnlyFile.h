@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
-// Makes sure `file` and its folder exist and are open to their owner only
-// (0600 and 0700), whatever the umask. False when either cannot be created.
+// Makes sure `file` exists and is open to its owner only (0600), creating
+// the folders above it as needed, each open to its owner only (0700),
+// whatever the umask. Folders that exist already are left as they are.
+// False when the file or a folder cannot be created.
 bool PrepareOwnerOnlyFile(const std::filesystem::path& file);
