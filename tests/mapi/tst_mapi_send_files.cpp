@@ -1,0 +1,127 @@
+// "Send Files" end to end: the real run and the real binding, which loads
+// libsimplemapi.so by name from the program's folder, deliver to a real server.
+
+#include "MapiLibrary.h"
+#include "RowRefresh.h"
+#include "SmtpTestServer.h"
+#include "TurnDispatcher.h"
+#include "TurnFile.h"
+
+#include "ProviderKit.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kPassword = "s3cret";
+
+// The parts of the main window that a run touches, with every box it would show noted.
+class NotingWindow : public DispatchWindow, private CheckBoxStates {
+public:
+    explicit NotingWindow(GameRecord& game) : m_game(game) {}
+    std::vector<std::string> shown;
+
+    void ShowMessage(const std::string& text) override { shown.push_back(text); }
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    void Block() override {}
+    void GiveBack() override {}
+    bool ReadControls() override { return true; }
+    void RefreshRow(int number) override { ::RefreshRow(m_game, *this, number); }
+    MapiUIParam OwnerHandle() const override { return 0x5e17d; }
+
+private:
+    void SetSendBoxEnabled(int, bool) override {}
+    void UncheckSendBox(int) override {}
+    void SetFilesBoxEnabled(bool) override {}
+    void UncheckFilesBox() override {}
+
+    GameRecord& m_game;
+};
+
+} // namespace
+
+class MapiSendFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void runDeliversOrReports_data();
+    void runDeliversOrReports();
+};
+
+void MapiSendFilesTest::runDeliversOrReports_data() {
+    QTest::addColumn<QStringList>("serverOptions");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("delivered");
+    QTest::newRow("delivered") << QStringList() << kPassword << "2 Messages sent successfully" << 2;
+    QTest::newRow("wrong password") << QStringList() << "wrong"
+                                    << "Login Failure - MAPI Logon" << 0;
+    QTest::newRow("second player refused")
+        << QStringList{"--refuse-recipient", "eve@example.org"} << kPassword
+        << "Unknown Recipient - MAPI Send Mail" << 1;
+}
+
+void MapiSendFilesTest::runDeliversOrReports() {
+    QFETCH(QStringList, serverOptions);
+    QFETCH(QString, password);
+    QFETCH(QString, shown);
+    QFETCH(int, delivered);
+    QTemporaryDir work;
+    QString certificate;
+    QString key;
+    QString error;
+    QVERIFY2(makeTestCertificate(work.path(), &certificate, &key, &error), qPrintable(error));
+    qputenv("SSL_CERT_FILE", certificate.toUtf8());
+    SmtpTestServer server(work.path());
+    QVERIFY2(
+        server.start(QStringList{"--cert", certificate, "--key", key, "--starttls", "--auth-user",
+                                 "host@example.org", "--auth-password", kPassword} +
+                         serverOptions,
+                     &error),
+        qPrintable(error));
+
+    GameRecord game;
+    game.name = "duel";
+    game.directory = work.path().toStdString();
+    game.notes = "Round 3.";
+    game.addFile = 1;
+    game.filePath = work.filePath("rules.txt").toStdString();
+    QVERIFY(writeTestFile(QString::fromStdString(game.filePath), 2048));
+    for (int number : {2, 5}) {
+        game.player(number).email = number == 2 ? "Ann <ann@example.org>" : "eve@example.org";
+        game.player(number).send = 1;
+        QVERIFY(writeTestFile(work.filePath(QString("duel.m%1").arg(number)), 1000 * number));
+    }
+    MailSettings settings;
+    settings.mailProfile =
+        QString("smtp://host%40example.org@localhost:%1").arg(server.port()).toStdString();
+    settings.password = password.toStdString();
+    settings.returnEmail = "host@example.org";
+
+    NotingWindow window(game);
+    MapiLibrary library(window, MapiLibraryLocation(ZORVEL_TEST_BINARY_DIR));
+    TurnDispatcher(game, settings, window, library).SendFiles();
+
+    QCOMPARE(window.shown, std::vector<std::string>{shown.toStdString()});
+    QCOMPARE(server.messageFiles().size(), delivered);
+    if (delivered > 0)
+        QCOMPARE(server.connections(), 1); // the whole run over one connection
+    for (int i = 0; i < delivered; ++i) {
+        const auto mail = readMail(server.messageFiles()[i], &error);
+        const auto turn = QString("duel.m%1").arg(i == 0 ? 2 : 5);
+        QCOMPARE(mail["subject"].toString(), QString("duel"));
+        QCOMPARE(mail["from"].toString(), QString("host@example.org"));
+        QVERIFY(mail["body"].toString().endsWith("\n\nRound 3."));
+        const auto attachments = mail["attachments"].toArray();
+        QCOMPARE(attachments.size(), 2);
+        QCOMPARE(attachments[0].toObject()["filename"].toString(), turn);
+        QCOMPARE(attachments[0].toObject()["sha256"].toString(), sha256Of(work.filePath(turn)));
+        QCOMPARE(attachments[1].toObject()["filename"].toString(), QString("rules.txt"));
+    }
+}
+
+QTEST_GUILESS_MAIN(MapiSendFilesTest)
+#include "tst_mapi_send_files.moc"
