@@ -62,9 +62,16 @@ public:
         const auto found = m_sessions.find(handle);
         return found == m_sessions.end() ? nullptr : found->second;
     }
-    bool remove(MapiSession handle) {
+    // The session itself: ending it may wait for the server's goodbye, which
+    // must not hold up the table.
+    std::shared_ptr<Session> take(MapiSession handle) {
         std::lock_guard lock(m_mutex);
-        return m_sessions.erase(handle) == 1;
+        const auto found = m_sessions.find(handle);
+        if (found == m_sessions.end())
+            return nullptr;
+        auto session = std::move(found->second);
+        m_sessions.erase(found);
+        return session;
     }
 
 private:
@@ -169,7 +176,7 @@ ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPISendMail(MapiSession lhSession
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPILogoff(MapiSession lhSession, MapiUIParam,
                                                          MapiFlags, MapiULong) {
     return guarded("MAPILogoff", [&]() -> MapiULong {
-        if (!sessions().remove(lhSession))
+        if (!sessions().take(lhSession))
             return report("MAPILogoff", {kInvalidSession, "not a session of ours"});
         return SUCCESS_SUCCESS;
     });

@@ -35,6 +35,7 @@ private slots:
     void logonFailures();
     void sendFailures_data();
     void sendFailures();
+    void reconnectsOnceWhenTheServerClosed_data();
     void reconnectsOnceWhenTheServerClosed();
     void badAttachmentsStopTheMessage_data();
     void badAttachmentsStopTheMessage();
@@ -237,14 +238,21 @@ void MapiSmtpTest::sendFailures() {
     m_provider.logoff(session, 0, 0, 0);
 }
 
+void MapiSmtpTest::reconnectsOnceWhenTheServerClosed_data() {
+    QTest::addColumn<QStringList>("server");
+    QTest::newRow("closed while idle") << QStringList{"--close-after", "1"};
+    QTest::newRow("closed at the next command") << QStringList{"--hang-up-on-mail-after", "1"};
+}
+
 void MapiSmtpTest::reconnectsOnceWhenTheServerClosed() {
-    QVERIFY(startServer(secureServer() + QStringList{"--close-after", "1"}));
+    QFETCH(QStringList, server);
+    QVERIFY(startServer(secureServer() + server));
     MapiSession session = 0;
     QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
     message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
     QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
-    QThread::msleep(300); // the server has closed the idle connection by now
+    QThread::msleep(300); // a server that closes when idle has done so by now
     QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
     QCOMPARE(m_server->messageFiles().size(), 2);

@@ -19,6 +19,9 @@ Usage: smtp_server.py --mail-dir DIR [options]
   --silent-after-data   never answer the end of data (keeps the connection open)
   --close-after N       close each connection right after accepting its Nth message
   --revoke-auth-after N answer MAIL with 530 once a connection has sent N messages
+  --hang-up-on-mail-after N
+                        close the connection, without a reply, on the first MAIL that
+                        comes after the connection has sent N messages
 
 Every accepted message is stored whole, as received, in DIR/0001.eml, DIR/0002.eml, ...
 DIR/server.log gets one line per event, flushed at once:
@@ -73,6 +76,10 @@ class Handler:
         self.recorder = recorder
 
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        hang_up = self.options.hang_up_on_mail_after
+        if hang_up is not None and server.accepted >= hang_up:
+            server.transport.close()
+            return "421 closing"
         limit = self.options.revoke_auth_after
         if limit is not None and server.accepted >= limit:
             return "530 5.7.0 Authentication required"
@@ -165,6 +172,7 @@ def parse_options():
     parser.add_argument("--silent-after-data", action="store_true")
     parser.add_argument("--close-after", type=int)
     parser.add_argument("--revoke-auth-after", type=int)
+    parser.add_argument("--hang-up-on-mail-after", type=int)
     options = parser.parse_args()
     options.refuse_recipient = [a.lower() for a in options.refuse_recipient]
     return options
