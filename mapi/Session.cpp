@@ -69,5 +69,6 @@ Status Session::send(const MapiMessage& message) {
     if (auto failure = writeMessage(content, m_transport->lineBreaks(), file.fd()))
         return failure;
     const bool nameSender = m_alwaysNameSender || who.originatorGiven;
+    std::lock_guard lock(m_sending);
     return m_transport->send({nameSender ? who.from.address : "", who.envelopeRecipients()}, file);
 }

@@ -5,6 +5,7 @@
 #include "Transport.h"
 
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 // One logon's worth of state: the way out, kept open, and the sender used when
@@ -21,6 +22,7 @@ public:
 private:
     Session(std::unique_ptr<Transport> transport, Mailbox defaultSender, bool alwaysNameSender);
 
+    std::mutex m_sending; // one connection carries one message at a time
     std::unique_ptr<Transport> m_transport;
     Mailbox m_defaultSender;
     bool m_alwaysNameSender; // SMTP needs MAIL FROM; a program picks its own default
