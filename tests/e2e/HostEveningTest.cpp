@@ -1,0 +1,217 @@
+// A host's evening, end to end: the real main window, the real binding loading
+// our mail provider by name from the program's folder, a real SMTP server on
+// 127.0.0.1, and a store in a temporary folder.
+
+#include "CZorvelDlg.h"
+#include "MessageBoxes.h"
+#include "MessageTextEdit.h"
+#include "SmtpTestServer.h"
+#include "SqliteProfileStore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString kPassword = QStringLiteral("s3cret");
+const QStringList kAddresses{"ann@example.org", "bo@example.org", "cy@example.org",
+                             "dee@example.org"};
+
+QByteArray WriteRandomFile(const QString& path, int size) {
+    QByteArray bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+    return bytes;
+}
+
+QString Sha256(const QByteArray& bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
+class HostEveningTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void aGameIsMailedToItsPlayersAndKept();
+    void aMissingTurnFileIsReportedAndTheStoreStaysIntact();
+
+private:
+    void Open();
+    QLineEdit* Edit(int id) const {
+        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+    QCheckBox* Box(int id) const {
+        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+    void SetMailProfileThroughEmailOptions();
+    void TypeTheGame();
+    void PressSendFiles();
+    QString GamePath(const QString& name) const { return m_work.filePath("games/" + name); }
+
+    QTemporaryDir m_work;
+    std::unique_ptr<SmtpTestServer> m_server;
+    std::unique_ptr<CZorvelDlg> m_window;
+    QMap<QString, QByteArray> m_files;
+    QStringList m_boxes;
+};
+
+void HostEveningTest::initTestCase() {
+    QString certificate;
+    QString key;
+    QString error;
+    QVERIFY2(makeTestCertificate(m_work.path(), &certificate, &key, &error), qPrintable(error));
+    qputenv("SSL_CERT_FILE", certificate.toUtf8());
+    QVERIFY(QDir().mkpath(GamePath({})));
+    for (int number = 1; number <= 4; ++number) {
+        const QString name = QStringLiteral("duel.m%1").arg(number);
+        m_files[name] = WriteRandomFile(GamePath(name), 3000 + 1000 * number);
+    }
+    m_files["rules.txt"] = WriteRandomFile(GamePath("rules.txt"), 4096);
+    m_server = std::make_unique<SmtpTestServer>(m_work.path());
+    QVERIFY2(m_server->start({"--cert", certificate, "--key", key, "--starttls", "--auth-user",
+                              "host@example.org", "--auth-password", kPassword},
+                             &error),
+             qPrintable(error));
+}
+
+void HostEveningTest::init() {
+    m_boxes.clear();
+    MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
+        m_boxes << request.text;
+        return QMessageBox::Ok;
+    });
+}
+
+void HostEveningTest::cleanup() {
+    m_window.reset();
+    MessageBoxes::SetAnswerer({});
+}
+
+void HostEveningTest::Open() {
+    m_window.reset();
+    m_window = std::make_unique<CZorvelDlg>(
+        std::make_unique<SqliteProfileStore>(m_work.filePath("store.sqlite").toStdString()));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void HostEveningTest::SetMailProfileThroughEmailOptions() {
+    const QString profile =
+        QStringLiteral("smtp://host%40example.org@localhost:%1").arg(m_server->port());
+    bool typed = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("1057"), QStringLiteral("host@example.org"));
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("1053"), profile);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("1054"), kPassword);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("1"), Qt::LeftButton);
+        typed = true;
+    });
+    QTest::mouseClick(m_window->controls().emailOptions, Qt::LeftButton);
+    QVERIFY(typed);
+}
+
+void HostEveningTest::TypeTheGame() {
+    QTest::keyClicks(m_window->controls().gameSelector->lineEdit(), QStringLiteral("duel"));
+    QTest::keyClicks(Edit(1002), GamePath({}).chopped(1));
+    const int emailIds[] = {1001, 1004, 1008, 1011};
+    const int sendIds[] = {1003, 1005, 1009, 1012};
+    for (int row = 0; row < 4; ++row) {
+        QTest::keyClicks(Edit(emailIds[row]), kAddresses[row]);
+        if (row != 2) {
+            QTest::mouseClick(Box(sendIds[row]), Qt::LeftButton);
+        }
+    }
+    QTest::keyClicks(m_window->controls().message, QStringLiteral("Turn 12 is out."));
+    QTest::keyClicks(Edit(1053), GamePath("rules.txt"));
+    QTest::mouseClick(Box(1059), Qt::LeftButton);
+    QVERIFY(Box(1059)->isChecked());
+}
+
+void HostEveningTest::PressSendFiles() {
+    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+}
+
+void HostEveningTest::aGameIsMailedToItsPlayersAndKept() {
+    Open();
+    SetMailProfileThroughEmailOptions();
+    TypeTheGame();
+    PressSendFiles();
+    QCOMPARE(m_boxes, QStringList{QStringLiteral("3 Messages sent successfully")});
+
+    const QStringList stored = m_server->messageFiles();
+    QCOMPARE(stored.size(), 3);
+    QCOMPARE(m_server->connections(), 1);
+    const int players[] = {1, 2, 4};
+    for (int index = 0; index < 3; ++index) {
+        QString error;
+        const QJsonObject mail = readMail(stored[index], &error);
+        QVERIFY2(!mail.isEmpty(), qPrintable(error));
+        const int player = players[index];
+        QCOMPARE(mail["to"].toString(), kAddresses[player - 1]);
+        QCOMPARE(mail["from"].toString(), QStringLiteral("host@example.org"));
+        QCOMPARE(mail["subject"].toString(), QStringLiteral("duel"));
+        QVERIFY(mail["body"].toString().endsWith(QStringLiteral(")\n\nTurn 12 is out.")));
+        const QJsonArray attachments = mail["attachments"].toArray();
+        QCOMPARE(attachments.size(), 2);
+        const QString turn = QStringLiteral("duel.m%1").arg(player);
+        QCOMPARE(attachments[0]["filename"].toString(), turn);
+        QCOMPARE(attachments[0]["sha256"].toString(), Sha256(m_files[turn]));
+        QCOMPARE(attachments[1]["filename"].toString(), QStringLiteral("rules.txt"));
+        QCOMPARE(attachments[1]["sha256"].toString(), Sha256(m_files["rules.txt"]));
+    }
+
+    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QCOMPARE(m_window->result(), int(QDialog::Accepted));
+    Open();
+    QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("duel"));
+    QCOMPARE(Edit(1011)->text(), kAddresses[3]);
+    QVERIFY(Box(1012)->isChecked());
+    QVERIFY(!Box(1009)->isChecked());
+    QVERIFY(Box(1059)->isChecked());
+    QCOMPARE(m_window->mailSettings().password, kPassword.toStdString());
+}
+
+void HostEveningTest::aMissingTurnFileIsReportedAndTheStoreStaysIntact() {
+    QVERIFY(QFile::remove(GamePath("duel.m2")));
+    const int before = m_server->messageFiles().size();
+    Open();
+    QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("duel"));
+    PressSendFiles();
+    QCOMPARE(m_boxes, QStringList{QStringLiteral("Attachment Not Found - MAPI Send Mail")});
+    // Player 1 went out before the refusal; nobody after it.
+    QCOMPARE(m_server->messageFiles().size(), before + 1);
+
+    QTest::keyClick(Edit(1001), Qt::Key_Escape);
+    Open();
+    QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("duel"));
+    QCOMPARE(Edit(1001)->text(), kAddresses[0]);
+    QCOMPARE(Edit(1004)->text(), kAddresses[1]);
+    QCOMPARE(Edit(1053)->text(), GamePath("rules.txt"));
+    SqliteProfileStore store(m_work.filePath("store.sqlite").toStdString());
+    QCOMPARE(store.ReadStoreInt("Settings", "GameCount", 0), 1);
+    QCOMPARE(store.ReadStoreText("Settings", "Game1", ""), std::string("duel"));
+}
+
+QTEST_MAIN(HostEveningTest)
+#include "HostEveningTest.moc"
