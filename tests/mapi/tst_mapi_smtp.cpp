@@ -43,6 +43,7 @@ private slots:
     void invalidUtf8StillMakesAReadableMessage();
     void zeroByteAttachmentArrivesEmpty();
     void silentServerFailsWithinAMinute();
+    void muteServerFailsTheLogonWithinAMinute();
 
 private:
     bool startServer(const QStringList& options);
@@ -373,6 +374,18 @@ void MapiSmtpTest::silentServerFailsWithinAMinute() {
     QVERIFY2(errors.text().contains("stopped answering"), qPrintable(errors.text()));
     m_server->stop(); // so the logoff's QUIT finds no one and returns at once
     m_provider.logoff(session, 0, 0, 0);
+}
+
+void MapiSmtpTest::muteServerFailsTheLogonWithinAMinute() {
+    QVERIFY(startServer({"--mute"}));
+    MapiSession session = 0;
+    QElapsedTimer clock;
+    clock.start();
+    StderrCapture errors;
+    QCOMPARE(m_provider.logon(url(), kPassword, &session), MAPI_E_LOGIN_FAILURE);
+    QVERIFY2(clock.elapsed() < 60000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(m_server->connections(), 1);
+    QVERIFY2(errors.text().contains("code 3"), qPrintable(errors.text()));
 }
 
 QTEST_GUILESS_MAIN(MapiSmtpTest)

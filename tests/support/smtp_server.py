@@ -17,6 +17,7 @@ Usage: smtp_server.py --mail-dir DIR [options]
   --reject-data         answer every message's end of data with 554
   --drop-after-data     close the connection without answering the end of data
   --silent-after-data   never answer the end of data (keeps the connection open)
+  --mute                accept connections but never say anything, not even the greeting
   --close-after N       close each connection right after accepting its Nth message
   --revoke-auth-after N answer MAIL with 530 once a connection has sent N messages
   --hang-up-on-mail-after N
@@ -117,6 +118,16 @@ def make_authenticator(options):
     return authenticate
 
 
+class MuteServer(asyncio.Protocol):
+    """Takes every connection and never answers, like a server that hangs."""
+
+    def __init__(self, recorder):
+        self.recorder = recorder
+
+    def connection_made(self, transport):
+        self.recorder.new_connection()
+
+
 class LoggingSMTP(SMTP):
     """aiosmtpd's server with every connection and command written to the log."""
 
@@ -170,6 +181,7 @@ def parse_options():
     parser.add_argument("--reject-data", action="store_true")
     parser.add_argument("--drop-after-data", action="store_true")
     parser.add_argument("--silent-after-data", action="store_true")
+    parser.add_argument("--mute", action="store_true")
     parser.add_argument("--close-after", type=int)
     parser.add_argument("--revoke-auth-after", type=int)
     parser.add_argument("--hang-up-on-mail-after", type=int)
@@ -202,6 +214,8 @@ async def serve(options):
     os.makedirs(options.mail_dir, exist_ok=True)
     recorder = Recorder(options.mail_dir)
     factory, implicit_context = server_factory(options, recorder)
+    if options.mute:
+        factory = lambda: MuteServer(recorder)  # noqa: E731
     loop = asyncio.get_running_loop()
     server = await loop.create_server(factory, "127.0.0.1", options.port, ssl=implicit_context)
     port = server.sockets[0].getsockname()[1]
