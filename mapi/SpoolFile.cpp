@@ -10,9 +10,13 @@
 
 namespace {
 
+// /var/tmp rather than /tmp, which many systems keep in memory: a spooled
+// 100 MB attachment must not cost 100 MB of RAM.
 std::string tempDir() {
     const char* dir = std::getenv("TMPDIR");
-    return dir && *dir ? dir : "/tmp";
+    if (dir && *dir)
+        return dir;
+    return access("/var/tmp", W_OK | X_OK) == 0 ? "/var/tmp" : "/tmp";
 }
 
 // Where O_TMPFILE is not supported, a named file is made and unlinked at once.
