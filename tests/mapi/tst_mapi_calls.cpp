@@ -20,6 +20,8 @@ private slots:
     void logonRefusesProfiles();
     void secondLogonAttemptAnswersAsTheFirst();
     void unknownHandlesAreRefused();
+    void malformedMessagesAreRefused_data();
+    void malformedMessagesAreRefused();
 
 private:
     Provider m_provider;
@@ -165,6 +167,54 @@ void MapiCallsTest::unknownHandlesAreRefused() {
     int notOurs = 0;
     QCOMPARE(m_provider.freeBuffer(&notOurs), MAPI_E_FAILURE);
     QCOMPARE(m_provider.freeBuffer(nullptr), SUCCESS_SUCCESS);
+}
+
+enum class Fault {
+    NoRecipient,
+    RecipientsNotGiven,
+    OriginatorClass,
+    BadAddress,
+    BadOriginator,
+    FilesNotGiven
+};
+Q_DECLARE_METATYPE(Fault)
+
+void MapiCallsTest::malformedMessagesAreRefused_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<MapiULong>("code");
+    QTest::newRow("no recipient") << Fault::NoRecipient << MAPI_E_INVALID_RECIPS;
+    QTest::newRow("recipients counted, not given")
+        << Fault::RecipientsNotGiven << MAPI_E_INVALID_RECIPS;
+    QTest::newRow("originator as recipient") << Fault::OriginatorClass << MAPI_E_BAD_RECIPTYPE;
+    QTest::newRow("not an address") << Fault::BadAddress << MAPI_E_INVALID_RECIPS;
+    QTest::newRow("originator not an address") << Fault::BadOriginator << MAPI_E_INVALID_RECIPS;
+    QTest::newRow("files counted, not given")
+        << Fault::FilesNotGiven << MAPI_E_ATTACHMENT_NOT_FOUND;
+}
+
+// Refused before anything runs: /bin/false as the program would fail with 2.
+void MapiCallsTest::malformedMessagesAreRefused() {
+    QFETCH(Fault, fault);
+    QFETCH(MapiULong, code);
+    MapiSession session = 0;
+    QCOMPARE(m_provider.logon("/bin/false", "", &session), SUCCESS_SUCCESS);
+    TestMessage message;
+    message.subject("alpha").note("hello");
+    if (fault != Fault::NoRecipient && fault != Fault::RecipientsNotGiven)
+        message.to("Ann", fault == Fault::BadAddress ? "SMTP:ann" : "SMTP:ann@example.org",
+                   fault == Fault::OriginatorClass ? MAPI_ORIG : MAPI_TO);
+    if (fault == Fault::BadOriginator)
+        message.from("Host", "SMTP:host@@example.org");
+    auto* raw = message.get();
+    if (fault == Fault::RecipientsNotGiven)
+        raw->nRecipCount = 2;
+    if (fault == Fault::FilesNotGiven)
+        raw->nFileCount = 1;
+    StderrCapture errors;
+    QCOMPARE(m_provider.sendMail(session, 0, raw, 0, 0), code);
+    QCOMPARE(m_provider.sendMail(session, 0, nullptr, 0, 0), MAPI_E_FAILURE);
+    QVERIFY2(errors.text().contains(QString("code %1").arg(code)), qPrintable(errors.text()));
+    QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
 }
 
 QTEST_GUILESS_MAIN(MapiCallsTest)

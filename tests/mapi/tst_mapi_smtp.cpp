@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -268,6 +269,8 @@ void MapiSmtpTest::badAttachmentsStopTheMessage_data() {
     QTest::newRow("directory") << "folder" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
     QTest::newRow("fifo") << "pipe" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
     QTest::newRow("empty path") << "" << MAPI_E_ATTACHMENT_NOT_FOUND;
+    if (geteuid() != 0) // permissions do not stop root; the directory row stands in
+        QTest::newRow("unreadable") << "locked" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
 }
 
 void MapiSmtpTest::badAttachmentsStopTheMessage() {
@@ -276,6 +279,8 @@ void MapiSmtpTest::badAttachmentsStopTheMessage() {
     QVERIFY(startServer(secureServer()));
     QVERIFY(QDir(m_work->path()).mkdir("folder"));
     QCOMPARE(mkfifo(QFile::encodeName(m_work->filePath("pipe")).constData(), 0600), 0);
+    QVERIFY(writeTestFile(m_work->filePath("locked"), 10));
+    QVERIFY(QFile::setPermissions(m_work->filePath("locked"), {}));
     MapiSession session = 0;
     QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
