@@ -1,6 +1,6 @@
 #include "CAboutDlg.h"
 
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 #include "ProgramIcon.h"
 
 #include <QLabel>
@@ -22,13 +22,8 @@ QRect WidenedToFit(QRect rect, int neededWidth) {
 
 } // namespace
 
-CAboutDlg::CAboutDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
-    setWindowTitle(QStringLiteral("About Zorvel"));
-    setFont(DialogFont());
-    setFixedSize(DialogUnits(font()).toPixels(217, 116));
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    SetUpTemplateDialog(*this, QStringLiteral("About Zorvel"), 217, 116);
     createControls();
 }
 

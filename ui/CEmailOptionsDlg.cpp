@@ -1,6 +1,6 @@
 #include "CEmailOptionsDlg.h"
 
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -63,38 +63,10 @@ QPushButton* AddButton(QWidget* parent, const DialogUnits& units, const char* id
     return button;
 }
 
-// 0 off, 1 on, 2 the box's third state; the caller has already cleared any other value.
-Qt::CheckState CheckStateOf(std::int32_t flag) {
-    switch (flag) {
-    case 1:
-        return Qt::Checked;
-    case 2:
-        return Qt::PartiallyChecked;
-    default:
-        return Qt::Unchecked;
-    }
-}
-
-std::int32_t FlagOf(Qt::CheckState state) {
-    switch (state) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
-CEmailOptionsDlg::CEmailOptionsDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
-    setWindowTitle(QStringLiteral("Email Options"));
-    setFont(DialogFont());
-    setFixedSize(DialogUnits(font()).toPixels(186, 116));
+CEmailOptionsDlg::CEmailOptionsDlg(QWidget* parent) : QDialog(parent) {
+    SetUpTemplateDialog(*this, QStringLiteral("Email Options"), 186, 116);
     createControls();
     m_returnName->setFocus();
 }
@@ -144,11 +116,7 @@ void CEmailOptionsDlg::reject() {
 void CEmailOptionsDlg::writeControls() {
     ShowText(m_password, m_values.password);
     ShowText(m_mailProfile, m_values.mailProfile);
-    if (m_values.receipt < 0 || m_values.receipt > 2) {
-        m_values.receipt = 0;
-    }
-    m_receipt->setTristate(m_values.receipt == 2);
-    m_receipt->setCheckState(CheckStateOf(m_values.receipt));
+    WriteCheckFlag(*m_receipt, m_values.receipt);
     ShowText(m_returnEmail, m_values.returnEmail);
     ShowText(m_returnName, m_values.returnName);
 }
@@ -156,7 +124,7 @@ void CEmailOptionsDlg::writeControls() {
 void CEmailOptionsDlg::readControls() {
     m_values.password = m_password->text().toStdString();
     m_values.mailProfile = m_mailProfile->text().toStdString();
-    m_values.receipt = FlagOf(m_receipt->checkState());
+    m_values.receipt = ReadCheckFlag(*m_receipt);
     m_values.returnEmail = m_returnEmail->text().toStdString();
     m_values.returnName = m_returnName->text().toStdString();
 }

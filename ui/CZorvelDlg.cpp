@@ -2,7 +2,7 @@
 
 #include "CAboutDlg.h"
 #include "CEmailOptionsDlg.h"
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 #include "GameSelectorBox.h"
 #include "InputBlocker.h"
 #include "MessageBoxes.h"
@@ -33,26 +33,6 @@ void SetTextIfDifferent(QLineEdit* edit, const std::string& text) {
     }
 }
 
-std::int32_t ReadCheck(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
-// 0 unchecked, 1 checked, 2 the third state; anything else becomes 0.
-void WriteCheck(QCheckBox* box, std::int32_t& flag) {
-    if (flag < 0 || flag > 2) {
-        flag = 0;
-    }
-    box->setTristate(flag == 2);
-    box->setCheckState(flag == 2 ? Qt::PartiallyChecked : flag == 1 ? Qt::Checked : Qt::Unchecked);
-}
-
 void LiftLengthLimits(const MainWindowControls& controls) {
     for (auto* edit : controls.rows.front().email->parentWidget()->findChildren<QLineEdit*>()) {
         edit->setMaxLength(std::numeric_limits<int>::max());
@@ -64,9 +44,7 @@ void LiftLengthLimits(const MainWindowControls& controls) {
 namespace {
 
 MainWindowControls BuildControls(QDialog& dialog) {
-    dialog.setFont(DialogFont());
-    const DialogUnits units(dialog.font());
-    dialog.setFixedSize(units.toPixels(430, 217));
+    const DialogUnits units = SetUpTemplateDialog(dialog, QStringLiteral("Zorvel"), 430, 217);
     MainWindowControls controls = BuildMainWindowControls(dialog, units);
     LiftLengthLimits(controls);
     return controls;
@@ -81,9 +59,6 @@ CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, std::string mailLibr
       m_inputBlocker(new InputBlocker(*this)), m_profileStore(std::move(store)),
       m_store(*m_profileStore, m_game, m_mail, *this, *m_selector),
       m_mapi(*this, std::move(mailLibrary)), m_dispatcher(m_game, m_mail, *this, m_mapi) {
-    setWindowTitle(QStringLiteral("Zorvel"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     MessageBoxes::SetOwner(this);
     StartUp();
     ConnectHandlers();
@@ -122,7 +97,8 @@ void CZorvelDlg::ConnectHandlers() {
     connect(m_controls.exit, &QPushButton::clicked, this, &CZorvelDlg::accept);
     connect(m_controls.gameSelector, &QComboBox::activated, this, [this] { m_store.SwitchGame(); });
     connect(m_controls.deleteGame, &QPushButton::clicked, this, [this] { m_store.DeleteGame(); });
-    connect(m_controls.sendFiles, &QPushButton::clicked, this, [this] { m_dispatcher.SendFiles(); });
+    connect(m_controls.sendFiles, &QPushButton::clicked, this,
+            [this] { m_dispatcher.SendFiles(); });
     connect(m_controls.emailOptions, &QPushButton::clicked, this,
             [this] { RunEmailOptions(m_mail, this); });
     connect(m_controls.about, &QPushButton::clicked, this, [this] { RunAboutBox(this); });
@@ -150,12 +126,13 @@ bool CZorvelDlg::ReadControls() {
     const QString notes = m_controls.message->toPlainText();
     m_game.notes = notes.toStdString();
     if (notes.size() > kNotesLimit) {
-        MessageBoxes::Show(QStringLiteral("Please enter no more than %1 characters.").arg(kNotesLimit));
+        MessageBoxes::Show(
+            QStringLiteral("Please enter no more than %1 characters.").arg(kNotesLimit));
         m_controls.message->setFocus();
         m_controls.message->selectAll();
         return false;
     }
-    m_game.addFile = ReadCheck(m_controls.filesBox);
+    m_game.addFile = ReadCheckFlag(*m_controls.filesBox);
     m_game.filePath = Text(m_controls.filePath);
     m_game.name = m_selector->EditText().toStdString();
     return true;
@@ -169,7 +146,7 @@ void CZorvelDlg::ReadTexts() {
         m_game.player(number).email = Text(m_controls.row(number).email);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        m_game.player(number).send = ReadCheck(m_controls.row(number).send);
+        m_game.player(number).send = ReadCheckFlag(*m_controls.row(number).send);
     }
     m_game.directory = Text(m_controls.directory);
 }
@@ -180,7 +157,7 @@ void CZorvelDlg::WriteControls() {
     if (m_controls.message->toPlainText() != notes) {
         m_controls.message->setPlainText(notes);
     }
-    WriteCheck(m_controls.filesBox, m_game.addFile);
+    WriteCheckFlag(*m_controls.filesBox, m_game.addFile);
     SetTextIfDifferent(m_controls.filePath, m_game.filePath);
     m_selector->ShowName(QString::fromStdString(m_game.name));
 }
@@ -193,7 +170,7 @@ void CZorvelDlg::WriteTexts() {
         SetTextIfDifferent(m_controls.row(number).email, m_game.player(number).email);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        WriteCheck(m_controls.row(number).send, m_game.player(number).send);
+        WriteCheckFlag(*m_controls.row(number).send, m_game.player(number).send);
     }
     SetTextIfDifferent(m_controls.directory, m_game.directory);
 }
@@ -219,9 +196,8 @@ bool CZorvelDlg::IsFilesBoxEnabled() const {
 }
 
 bool CZorvelDlg::AskYesNo(const std::string& question) {
-    return MessageBoxes::Show(QString::fromStdString(question),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-           QMessageBox::Yes;
+    return MessageBoxes::Show(QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void CZorvelDlg::ShowMessage(const std::string& text) {

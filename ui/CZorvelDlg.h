@@ -20,10 +20,7 @@ class InputBlocker;
 // The main window: one game on screen, its sixteen player rows, the game's
 // fields and the commands. It owns the game record and the mail options and
 // moves them to and from its controls with one two-way exchange.
-class CZorvelDlg : public QDialog,
-                   public GameWindow,
-                   public DispatchWindow,
-                   public CheckBoxStates {
+class CZorvelDlg : public QDialog, public GameWindow, public DispatchWindow, public CheckBoxStates {
     Q_OBJECT
 public:
     // `store` keeps the games between runs; `mailLibrary` names the Simple

@@ -45,8 +45,7 @@ const PlayerRowTemplate& RowTemplate(int number) {
     return kPlayerRows.at(static_cast<std::size_t>(number - 1));
 }
 
-template <typename Control>
-Control* Place(Control* control, int id, const QRect& rect) {
+template <typename Control> Control* Place(Control* control, int id, const QRect& rect) {
     control->setObjectName(QString::number(id));
     control->setGeometry(rect);
     return control;
@@ -114,11 +113,13 @@ void BuildRightPaneControls(QDialog& dialog, const DialogUnits& units,
                                 units.toPixels(345, 161, 68, 26));
     controls.emailOptions = Button(dialog, kIdEmailOptions, QStringLiteral("Email Options"),
                                    units.toPixels(283, 184, 50, 14));
-    controls.exit = Button(dialog, kIdExit, QStringLiteral("E&xit "), units.toPixels(373, 196, 50, 14));
+    controls.exit =
+        Button(dialog, kIdExit, QStringLiteral("E&xit "), units.toPixels(373, 196, 50, 14));
     controls.exit->setDefault(true);
     controls.about = Button(dialog, kIdAbout, QStringLiteral("About Zorvel"),
                             AboutButtonRect(units, dialog.font()));
-    controls.help = Button(dialog, kIdHelp, QStringLiteral("&Help"), units.toPixels(283, 200, 32, 10));
+    controls.help =
+        Button(dialog, kIdHelp, QStringLiteral("&Help"), units.toPixels(283, 200, 32, 10));
     controls.help->setEnabled(false);
 }
 
@@ -147,7 +148,8 @@ void BuildStaticsAndTurnFileFields(QDialog& dialog, const DialogUnits& units,
 }
 
 void BuildGameControls(QDialog& dialog, const DialogUnits& units, MainWindowControls& controls) {
-    auto* selector = Place(new QComboBox(&dialog), kIdGameSelector, units.toPixels(316, 16, 101, 12));
+    auto* selector =
+        Place(new QComboBox(&dialog), kIdGameSelector, units.toPixels(316, 16, 101, 12));
     selector->setEditable(true);
     selector->setInsertPolicy(QComboBox::NoInsert);
     selector->setCompleter(nullptr);
