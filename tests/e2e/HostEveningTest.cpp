@@ -3,6 +3,7 @@
 // 127.0.0.1, and a store in a temporary folder.
 
 #include "CZorvelDlg.h"
+#include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
 #include "SmtpTestServer.h"
@@ -56,12 +57,8 @@ private slots:
 
 private:
     void Open();
-    QLineEdit* Edit(int id) const {
-        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
-    QCheckBox* Box(int id) const {
-        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
+    QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
+    QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     void SetMailProfileThroughEmailOptions();
     void TypeTheGame();
     void PressSendFiles();

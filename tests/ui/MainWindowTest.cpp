@@ -1,4 +1,5 @@
 #include "CZorvelDlg.h"
+#include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
 #include "SqliteProfileStore.h"
@@ -18,14 +19,6 @@
 namespace {
 
 const QString kSep(QChar::fromLatin1(kPathSeparator));
-
-template <typename Widget> Widget* Control(const QDialog& dialog, int id) {
-    auto* widget = dialog.findChild<Widget*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    if (!widget) {
-        qFatal("no control %d", id);
-    }
-    return widget;
-}
 
 } // namespace
 
@@ -51,8 +44,8 @@ private slots:
     void writesAScreenshot();
 
 private:
-    QLineEdit* Edit(int id) const { return Control<QLineEdit>(*m_window, id); }
-    QCheckBox* Box(int id) const { return Control<QCheckBox>(*m_window, id); }
+    QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
+    QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
 
     QTemporaryDir m_folder;
     std::unique_ptr<CZorvelDlg> m_window;
@@ -102,10 +95,10 @@ void MainWindowTest::everyControlIsFoundByItsIdInTabOrder() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QCOMPARE(visited, expected);
-    QVERIFY(!Control<QPushButton>(*m_window, 57670)->isEnabled());
-    QVERIFY(Control<QPushButton>(*m_window, 57670)->isVisible());
-    QVERIFY(Control<QPushButton>(*m_window, 1)->isDefault());
-    QCOMPARE(Control<QPushButton>(*m_window, 1)->text(), QStringLiteral("E&xit "));
+    QVERIFY(!ControlById<QPushButton>(*m_window, 57670)->isEnabled());
+    QVERIFY(ControlById<QPushButton>(*m_window, 57670)->isVisible());
+    QVERIFY(ControlById<QPushButton>(*m_window, 1)->isDefault());
+    QCOMPARE(ControlById<QPushButton>(*m_window, 1)->text(), QStringLiteral("E&xit "));
     QVERIFY(Edit(1006)->isReadOnly());
     QCOMPARE(Edit(1028)->toolTip(), QStringLiteral("This file will be sent to Player 9"));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Zorvel"));

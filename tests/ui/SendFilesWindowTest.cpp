@@ -1,4 +1,5 @@
 #include "CZorvelDlg.h"
+#include "ControlById.h"
 #include "MessageBoxes.h"
 #include "ScriptedMapi.h"
 #include "SqliteProfileStore.h"
@@ -24,12 +25,8 @@ private slots:
 
 private:
     void Open(const std::string& library);
-    QLineEdit* Edit(int id) const {
-        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
-    QCheckBox* Box(int id) const {
-        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
+    QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
+    QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
 
     QTemporaryDir m_folder;
     std::unique_ptr<CZorvelDlg> m_window;

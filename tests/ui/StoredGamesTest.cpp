@@ -1,4 +1,5 @@
 #include "CZorvelDlg.h"
+#include "ControlById.h"
 #include "MessageBoxes.h"
 #include "SqliteProfileStore.h"
 
@@ -27,12 +28,8 @@ private slots:
 
 private:
     void Open(const QString& storeFile = {});
-    QLineEdit* Edit(int id) const {
-        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
-    QCheckBox* Box(int id) const {
-        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
+    QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
+    QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     QComboBox* Selector() const { return m_window->controls().gameSelector; }
     void TypeGameName(const QString& name);
     void Retype(QLineEdit* edit, const QString& text);
@@ -160,8 +157,9 @@ void StoredGamesTest::deleteAsksByNameAndShowsTheFirstStoredGame() {
 
     m_answer = QMessageBox::No;
     QTest::mouseClick(m_window->controls().deleteGame, Qt::LeftButton);
-    QCOMPARE(m_messages, QStringList{QStringLiteral(
-                             "Are you sure you want to DELETE the game information for \"alpha\"?")});
+    QCOMPARE(m_messages,
+             QStringList{QStringLiteral(
+                 "Are you sure you want to DELETE the game information for \"alpha\"?")});
     QCOMPARE(Listed().size(), 2);
 
     m_answer = QMessageBox::Yes;

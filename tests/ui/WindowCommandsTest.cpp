@@ -1,6 +1,7 @@
 #include "CAboutDlg.h"
 #include "CEmailOptionsDlg.h"
 #include "CZorvelDlg.h"
+#include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
 #include "SqliteProfileStore.h"
@@ -34,12 +35,8 @@ private slots:
 
 private:
     void Open();
-    QLineEdit* Edit(int id) const {
-        return m_window->findChild<QLineEdit*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
-    QCheckBox* Box(int id) const {
-        return m_window->findChild<QCheckBox*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    }
+    QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
+    QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     // Runs `act` on the modal dialog that `open` brings up, once it is up.
     void WithModal(const std::function<void()>& open, const std::function<void(QWidget*)>& act);
     std::string Stored(const char* name) {
@@ -99,7 +96,8 @@ void WindowCommandsTest::firstCharacterOfAnAddressEnablesTheBoxUnchecked() {
     QTest::keyClicks(Edit(1002), QStringLiteral("d"));
     QTest::mouseClick(Box(1009), Qt::LeftButton);
     QTest::mouseClick(Box(1009), Qt::LeftButton);
-    QCOMPARE(Edit(1010)->text(), QStringLiteral("d/duel.m3").replace('/', QChar::fromLatin1(kPathSeparator)));
+    QCOMPARE(Edit(1010)->text(),
+             QStringLiteral("d/duel.m3").replace('/', QChar::fromLatin1(kPathSeparator)));
 }
 
 void WindowCommandsTest::browseReplacesTheFieldAndKeepsTheMessage() {
@@ -166,7 +164,8 @@ void WindowCommandsTest::aboutOpensFromTheButtonAndTheSystemCommand() {
         QVERIFY(m_window->isVisible());
         QTest::keyClick(modal, Qt::Key_Escape);
     };
-    WithModal([this] { QTest::mouseClick(m_window->controls().about, Qt::LeftButton); }, closeAbout);
+    WithModal([this] { QTest::mouseClick(m_window->controls().about, Qt::LeftButton); },
+              closeAbout);
     WithModal([this] { QVERIFY(m_window->OnSystemCommand(16)); }, closeAbout);
     WithModal([this] { QVERIFY(m_window->OnSystemCommand(23)); }, closeAbout);
     QVERIFY(!m_window->OnSystemCommand(0xF060));
