@@ -72,11 +72,6 @@ private:
 };
 
 void HostEveningTest::initTestCase() {
-    QString certificate;
-    QString key;
-    QString error;
-    QVERIFY2(makeTestCertificate(m_work.path(), &certificate, &key, &error), qPrintable(error));
-    qputenv("SSL_CERT_FILE", certificate.toUtf8());
     QVERIFY(QDir().mkpath(GamePath({})));
     for (int number = 1; number <= 4; ++number) {
         const QString name = QStringLiteral("duel.m%1").arg(number);
@@ -84,10 +79,8 @@ void HostEveningTest::initTestCase() {
     }
     m_files["rules.txt"] = WriteRandomFile(GamePath("rules.txt"), 4096);
     m_server = std::make_unique<SmtpTestServer>(m_work.path());
-    QVERIFY2(m_server->start({"--cert", certificate, "--key", key, "--starttls", "--auth-user",
-                              "host@example.org", "--auth-password", kPassword},
-                             &error),
-             qPrintable(error));
+    QString error;
+    QVERIFY2(m_server->startSecure("host@example.org", kPassword, {}, &error), qPrintable(error));
 }
 
 void HostEveningTest::init() {

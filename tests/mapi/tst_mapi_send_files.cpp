@@ -70,18 +70,10 @@ void MapiSendFilesTest::runDeliversOrReports() {
     QFETCH(QString, shown);
     QFETCH(int, delivered);
     QTemporaryDir work;
-    QString certificate;
-    QString key;
     QString error;
-    QVERIFY2(makeTestCertificate(work.path(), &certificate, &key, &error), qPrintable(error));
-    qputenv("SSL_CERT_FILE", certificate.toUtf8());
     SmtpTestServer server(work.path());
-    QVERIFY2(
-        server.start(QStringList{"--cert", certificate, "--key", key, "--starttls", "--auth-user",
-                                 "host@example.org", "--auth-password", kPassword} +
-                         serverOptions,
-                     &error),
-        qPrintable(error));
+    QVERIFY2(server.startSecure("host@example.org", kPassword, serverOptions, &error),
+             qPrintable(error));
 
     GameRecord game;
     game.name = "duel";

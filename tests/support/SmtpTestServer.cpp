@@ -25,13 +25,28 @@ bool runToEnd(QProcess& process, QString* error) {
 
 } // namespace
 
-SmtpTestServer::SmtpTestServer(const QString& directory) : m_mailDir(directory + "/mail") {
+SmtpTestServer::SmtpTestServer(const QString& directory)
+    : m_directory(directory), m_mailDir(directory + "/mail") {
     QDir().mkpath(m_mailDir);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
 
 SmtpTestServer::~SmtpTestServer() {
     stop();
+}
+
+bool SmtpTestServer::startSecure(const QString& user, const QString& password,
+                                 const QStringList& options, QString* error) {
+    QString certificate;
+    QString key;
+    if (!makeTestCertificate(m_directory, &certificate, &key, error)) {
+        return false;
+    }
+    qputenv("SSL_CERT_FILE", certificate.toUtf8());
+    return start(QStringList{"--cert", certificate, "--key", key, "--starttls", "--auth-user", user,
+                             "--auth-password", password} +
+                     options,
+                 error);
 }
 
 bool SmtpTestServer::start(const QStringList& options, QString* error) {

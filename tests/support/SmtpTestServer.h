@@ -20,6 +20,10 @@ public:
     // Starts the server with smtp_server.py options (see its header). False, with
     // *error set, when it is not listening within 15 seconds.
     bool start(const QStringList& options, QString* error);
+    // Starts it with STARTTLS and AUTH for `user`/`password`, on a certificate
+    // made for the occasion, which this process then trusts (SSL_CERT_FILE).
+    bool startSecure(const QString& user, const QString& password, const QStringList& options,
+                     QString* error);
     void stop();
 
     quint16 port() const { return m_port; }
@@ -31,6 +35,7 @@ public:
     int connections() const;
 
 private:
+    QString m_directory;
     QString m_mailDir;
     QProcess m_process;
     quint16 m_port = 0;
