@@ -12,3 +12,9 @@ if(ZORVEL_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(zorvel_flags INTERFACE -fsanitize=address,undefined)
 endif()
+
+# One self-contained Windows program: the C++ runtime and the thread library
+# are linked in, so no DLL of the compiler's has to sit beside it.
+if(MINGW)
+  target_link_options(zorvel_flags INTERFACE -static)
+endif()

@@ -1,12 +1,12 @@
 #include "ScriptedMapi.h"
 
+#include "SharedModule.h"
+
 #include <QtGlobal>
 
-#include <dlfcn.h>
-
 namespace {
-template <typename Function> Function Find(void* module, const char* name) {
-    auto function = reinterpret_cast<Function>(dlsym(module, name));
+template <typename Function> Function Find(const SharedModule& module, const char* name) {
+    auto function = reinterpret_cast<Function>(module.Find(name));
     if (function == nullptr) {
         qFatal("The scripted mail library lacks %s", name);
     }
@@ -15,14 +15,15 @@ template <typename Function> Function Find(void* module, const char* name) {
 } // namespace
 
 ScriptedMapi::ScriptedMapi(const std::string& path) {
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        qFatal("Cannot load %s: %s", path.c_str(), dlerror());
+    // Loaded the way the binding loads it, so both share one instance.
+    const std::unique_ptr<SharedModule> module = SharedModule::Load(path);
+    if (!module) {
+        qFatal("Cannot load %s", path.c_str());
     }
-    Find<ScriptedMapiResetFn>(module, "ScriptedMapiReset")();
-    queue_ = Find<ScriptedMapiQueueFn>(module, "ScriptedMapiQueue");
-    note_ = Find<ScriptedMapiNoteFn>(module, "ScriptedMapiNote");
-    calls_ = Find<ScriptedMapiCallsFn>(module, "ScriptedMapiCalls");
+    Find<ScriptedMapiResetFn>(*module, "ScriptedMapiReset")();
+    queue_ = Find<ScriptedMapiQueueFn>(*module, "ScriptedMapiQueue");
+    note_ = Find<ScriptedMapiNoteFn>(*module, "ScriptedMapiNote");
+    calls_ = Find<ScriptedMapiCallsFn>(*module, "ScriptedMapiCalls");
 }
 
 void ScriptedMapi::Queue(const char* call, std::initializer_list<MapiULong> codes) const {

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# A throw-away Wine session for the Windows tests: a fresh WINEPREFIX and an
+# X display (Xvfb with openbox) in one folder, started before the tests and
+# removed after them.
+#   wine-session.sh start DIR   create the prefix, start the display
+#   wine-session.sh run DIR PROGRAM [ARGS...]   run a Windows program in it
+#   wine-session.sh test DIR PROGRAM [ARGS...]  run a QTest program in it and
+#                                               print its log
+#   wine-session.sh stop DIR    stop everything and delete DIR
+set -euo pipefail
+wine=/usr/lib/wine/wine64
+command=${1:?usage: wine-session.sh start|run|test|stop DIR ...}
+dir=${2:?usage: wine-session.sh start|run|test|stop DIR ...}
+shift 2
+
+use_session() {
+  export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
+  if [ -f "$dir/display" ]; then
+    export DISPLAY=":$(cat "$dir/display")"
+  fi
+}
+
+free_display() {
+  for number in $(seq 90 199); do
+    if [ ! -e "/tmp/.X$number-lock" ] && [ ! -e "/tmp/.X11-unix/X$number" ]; then
+      echo "$number"
+      return
+    fi
+  done
+  echo "No free X display number between :90 and :199." >&2
+  exit 1
+}
+
+start_display() {
+  local number
+  number=$(free_display)
+  setsid Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+  echo $! >"$dir/xvfb.pid"
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$number" ] && break
+    sleep 0.1
+  done
+  [ -e "/tmp/.X11-unix/X$number" ] || { echo "Xvfb did not start: $(cat "$dir/xvfb.log")" >&2; exit 1; }
+  echo "$number" >"$dir/display"
+  DISPLAY=":$number" setsid openbox </dev/null >"$dir/openbox.log" 2>&1 &
+  echo $! >"$dir/openbox.pid"
+}
+
+stop_pid() {
+  if [ -f "$1" ]; then
+    kill "$(cat "$1")" 2>/dev/null || true
+  fi
+}
+
+case "$command" in
+  start)
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    start_display
+    use_session
+    # No .NET or HTML engine: their installers would only ask about downloads.
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >"$dir/wineboot.log" 2>&1
+    /usr/lib/wine/wineserver -w
+    ;;
+  run)
+    use_session
+    exec "$wine" "$@"
+    ;;
+  test)
+    # QTest's log to standard output is lost under Wine; a file keeps it.
+    use_session
+    log=$(mktemp)
+    status=0
+    "$wine" "$@" -o "$log,txt" || status=$?
+    cat "$log"
+    rm -f "$log"
+    exit "$status"
+    ;;
+  stop)
+    use_session
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    stop_pid "$dir/openbox.pid"
+    stop_pid "$dir/xvfb.pid"
+    rm -rf "$dir"
+    ;;
+  *)
+    echo "usage: wine-session.sh start|run|test|stop DIR ..." >&2
+    exit 2
+    ;;
+esac
