@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing and cross-builds Zorvel for 64-bit Windows into
-# build-windows/ (the program: build-windows/bin/Zorvel.exe).
+# build-windows/ (the program: build-windows/bin/Zorvel.exe), or into
+# $ZORVEL_BUILD_DIR when that is set.
 # Qt for Windows comes from $ZORVEL_QT_WINDOWS, else ../shared/toolchains/
 # qt6-windows-x64 beside the checkout, else it is built once (about an hour)
 # into ${XDG_CACHE_HOME:-~/.cache}/zorvel/qt6-windows-x64.
@@ -8,7 +9,7 @@
 #   --no-qt-build  fail instead of building Qt when none is found (CI)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build-windows"
+build="${ZORVEL_BUILD_DIR:-$root/build-windows}"
 
 may_build_qt=yes
 if [ "${1:-}" = "--no-qt-build" ]; then
