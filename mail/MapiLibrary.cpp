@@ -2,8 +2,6 @@
 
 #include "MapiFailureTexts.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -12,22 +10,8 @@ template <typename Function> Function Find(const SharedModule& module, const cha
 }
 } // namespace
 
-std::string MapiLibraryLocation(const std::string& programFolder) {
-    if (!programFolder.empty()) {
-        const std::filesystem::path folder(programFolder);
-        for (const std::filesystem::path& candidate :
-             {folder / kMapiLibraryName, (folder / ".." / "lib" / kMapiLibraryName)}) {
-            std::error_code error;
-            if (std::filesystem::is_regular_file(candidate, error)) {
-                return candidate.lexically_normal().string();
-            }
-        }
-    }
-    return std::string(kMapiLibraryName);
-}
-
-MapiLibrary::MapiLibrary(MessageSink& sink, std::string location)
-    : sink_(sink), location_(std::move(location)) {}
+MapiLibrary::MapiLibrary(MessageSink& sink, std::string location, const MailCodePage& codePage)
+    : sink_(sink), location_(std::move(location)), codePage_(codePage) {}
 
 MapiLibrary::~MapiLibrary() {
     ReleaseResolvedNames();
@@ -62,9 +46,12 @@ MapiLibrary::EntryPoints MapiLibrary::LookUp(const SharedModule& module) {
 
 bool MapiLibrary::Logon(MapiUIParam owner, const std::string& profile,
                         const std::string& password) {
-    lastResult_ = CallLogon(owner, profile, password, 0);
+    const std::string encodedProfile = codePage_.Encode(profile);
+    const std::string encodedPassword = codePage_.Encode(password);
+    lastResult_ = CallLogon(owner, encodedProfile, encodedPassword, 0);
     if (lastResult_ == MAPI_E_LOGIN_FAILURE) {
-        lastResult_ = CallLogon(owner, profile, password, MAPI_LOGON_UI | MAPI_NEW_SESSION);
+        lastResult_ =
+            CallLogon(owner, encodedProfile, encodedPassword, MAPI_LOGON_UI | MAPI_NEW_SESSION);
     }
     if (lastResult_ != SUCCESS_SUCCESS) {
         sink_.ShowMessage(LogonFailureText(lastResult_));
@@ -83,7 +70,7 @@ MapiULong MapiLibrary::CallLogon(MapiUIParam owner, const std::string& profile,
 }
 
 std::optional<MapiRecipDesc> MapiLibrary::ResolveName(MapiUIParam owner, const std::string& name) {
-    std::string nameCopy = name;
+    std::string nameCopy = codePage_.Encode(name);
     MapiRecipDesc* resolved = nullptr;
     lastResult_ = entryPoints_.resolveName(session_, owner, nameCopy.data(), 0, 0, &resolved);
     if (lastResult_ == SUCCESS_SUCCESS && resolved == nullptr) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DispatchWindow.h"
+#include "MailCodePage.h"
 #include "SharedModule.h"
 #include "SimpleMapi.h"
 
@@ -17,17 +18,20 @@ inline constexpr std::string_view kMapiLibraryName = "MAPI32.DLL";
 inline constexpr std::string_view kMapiLibraryName = "libsimplemapi.so";
 #endif
 
-// Where the mail library is loaded from: `programFolder` when it holds the
-// library, else its ../lib, else the bare name for the system's own search.
+// Where the mail library is loaded from. Windows: the bare name for the
+// system's own search. Elsewhere: `programFolder` when it holds the library,
+// else its ../lib, else the bare name.
 std::string MapiLibraryLocation(const std::string& programFolder = SharedModule::ProgramFolder());
 
 // The Simple MAPI binding: loads the mail library once and keeps it, opens one
 // session at a time, and shows each refused call's fixed text on `sink`.
+// Texts are handed over in `codePage`; the texts shown stay UTF-8.
 // Every call but Bind needs a successful Bind first; every call but Logon
 // needs a session.
 class MapiLibrary {
 public:
-    explicit MapiLibrary(MessageSink& sink, std::string location = MapiLibraryLocation());
+    explicit MapiLibrary(MessageSink& sink, std::string location = MapiLibraryLocation(),
+                         const MailCodePage& codePage = SystemMailCodePage());
     ~MapiLibrary();
     MapiLibrary(const MapiLibrary&) = delete;
     MapiLibrary& operator=(const MapiLibrary&) = delete;
@@ -57,6 +61,8 @@ public:
 
     // The code the last of Logon, ResolveName, SendMail or Logoff returned.
     MapiULong lastResult() const { return lastResult_; }
+    // What the library's texts must be in.
+    const MailCodePage& codePage() const { return codePage_; }
 
 private:
     struct EntryPoints {
@@ -73,6 +79,7 @@ private:
 
     MessageSink& sink_;
     std::string location_;
+    const MailCodePage& codePage_;
     std::unique_ptr<SharedModule> module_;
     EntryPoints entryPoints_;
     MapiSession session_ = 0;

@@ -1,7 +1,9 @@
 #include "SharedModule.h"
+#include "WideText.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -10,7 +12,14 @@ constexpr DWORD kLongestProgramPath = 32768;
 } // namespace
 
 std::unique_ptr<SharedModule> SharedModule::Load(const std::string& location) {
-    HMODULE handle = LoadLibraryA(location.c_str());
+    // The wide call, so a folder name outside the ANSI code page still loads.
+    std::optional<std::wstring> wide = WidenUtf8(location);
+    if (!wide) {
+        return nullptr;
+    }
+    // The loader wants backslashes in a path.
+    std::replace(wide->begin(), wide->end(), L'/', L'\\');
+    HMODULE handle = LoadLibraryW(wide->c_str());
     if (handle == nullptr) {
         return nullptr;
     }
@@ -18,17 +27,19 @@ std::unique_ptr<SharedModule> SharedModule::Load(const std::string& location) {
 }
 
 std::string SharedModule::ProgramFolder() {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     while (buffer.size() <= kLongestProgramPath) {
         const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
         if (length == 0) {
             return {};
         }
         if (length < size) {
-            const std::string program(buffer.data(), length);
-            const std::size_t separator = program.find_last_of("\\/");
-            return separator == std::string::npos ? std::string() : program.substr(0, separator);
+            const std::wstring_view program(buffer.data(), length);
+            const std::size_t separator = program.find_last_of(L"\\/");
+            return separator == std::wstring_view::npos
+                       ? std::string()
+                       : NarrowToUtf8(program.substr(0, separator));
         }
         // The path was cut to fit: ask again with room to spare.
         buffer.resize(buffer.size() * 2);

@@ -1,5 +1,6 @@
 #include "TurnDispatcher.h"
 
+#include "MailTextCheck.h"
 #include "TurnFile.h"
 
 #include <string_view>
@@ -20,6 +21,14 @@ std::string SentReport(int count) {
     }
     return std::to_string(count) + " Messages sent successfully";
 }
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += (text.empty() ? "" : "\n") + line;
+    }
+    return text;
+}
 } // namespace
 
 TurnDispatcher::TurnDispatcher(GameRecord& game, MailSettings& settings, DispatchWindow& window,
@@ -28,7 +37,9 @@ TurnDispatcher::TurnDispatcher(GameRecord& game, MailSettings& settings, Dispatc
 
 void TurnDispatcher::SendFiles() {
     window_.BeginWaitCursor();
-    if (library_.Bind()) {
+    // The check must see what is on screen; the run reads again after logon.
+    window_.ReadControls();
+    if (TextsFit() && library_.Bind()) {
         window_.Block();
         const MapiULong result = RunSession(window_.OwnerHandle());
         window_.GiveBack();
@@ -39,6 +50,15 @@ void TurnDispatcher::SendFiles() {
     window_.EndWaitCursor();
 }
 
+bool TurnDispatcher::TextsFit() {
+    const std::vector<std::string> problems =
+        MailTextProblems(game_, settings_, library_.codePage());
+    if (!problems.empty()) {
+        window_.ShowMessage(Lines(problems));
+    }
+    return problems.empty();
+}
+
 MapiULong TurnDispatcher::RunSession(MapiUIParam owner) {
     if (!library_.Logon(owner, settings_.mailProfile, settings_.password)) {
         return library_.lastResult();
@@ -47,7 +67,7 @@ MapiULong TurnDispatcher::RunSession(MapiUIParam owner) {
     // run goes on with what was read.
     window_.ReadControls();
     MapiULong failure = SUCCESS_SUCCESS;
-    TurnMailSet mails;
+    TurnMailSet mails(library_.codePage());
     if (!ComposeAll(owner, mails) || !SendAll(owner, mails)) {
         failure = library_.lastResult();
     }

@@ -7,6 +7,8 @@
 
 // The "Send Files" run: mails every selected player of the game on screen his
 // turn file (and the further file when ticked) and reports how many went out.
+// Every text goes over in the library's code page; a run with a text the code
+// page cannot hold stops before the library is loaded.
 class TurnDispatcher {
 public:
     TurnDispatcher(GameRecord& game, MailSettings& settings, DispatchWindow& window,
@@ -19,6 +21,8 @@ public:
     int sentCount() const { return sentCount_; }
 
 private:
+    // False, with one line for each text the mail library cannot take shown.
+    bool TextsFit();
     // Logon to logoff; returns the run's result code.
     MapiULong RunSession(MapiUIParam owner);
     // False with the failure already shown; nothing is sent then.

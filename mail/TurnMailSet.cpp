@@ -1,7 +1,5 @@
 #include "TurnMailSet.h"
 
-#include <utility>
-
 namespace {
 // Not placed in the note text.
 constexpr MapiULong kNoPosition = 0xFFFFFFFF;
@@ -20,16 +18,19 @@ void TurnMailSet::SetOriginator(const MapiRecipDesc& resolved) {
     originator_->ulRecipClass = MAPI_ORIG;
 }
 
-void TurnMailSet::SetTexts(std::string subject, std::string noteText) {
-    subject_ = std::move(subject);
-    noteText_ = std::move(noteText);
+void TurnMailSet::SetTexts(std::string_view subject, std::string_view noteText) {
+    subject_ = codePage_.Encode(subject);
+    noteText_ = codePage_.Encode(noteText);
 }
 
-void TurnMailSet::Add(const MapiRecipDesc& resolved, std::vector<Attachment> attachments) {
+void TurnMailSet::Add(const MapiRecipDesc& resolved, const std::vector<Attachment>& attachments) {
     Mail& mail = mails_.emplace_back();
     mail.recipient = resolved;
     mail.recipient.ulRecipClass = MAPI_TO;
-    mail.attachments = std::move(attachments);
+    for (const Attachment& attachment : attachments) {
+        mail.attachments.push_back(
+            {codePage_.Encode(attachment.path), codePage_.Encode(attachment.name)});
+    }
 }
 
 MapiMessage TurnMailSet::Message(std::size_t index) {

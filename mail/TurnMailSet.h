@@ -1,11 +1,13 @@
 #pragma once
 
+#include "MailCodePage.h"
 #include "SimpleMapi.h"
 
 #include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Attachment {
@@ -15,18 +17,19 @@ struct Attachment {
 
 // The working set of one "Send Files" run: the shared texts, the originator
 // and every player's recipient and attachments. The message records point
-// into it, so it stays in place from composing until the run ends.
+// into it, so it stays in place from composing until the run ends. It keeps
+// its texts in `codePage`, which must hold them all.
 class TurnMailSet {
 public:
-    TurnMailSet() = default;
+    explicit TurnMailSet(const MailCodePage& codePage) : codePage_(codePage) {}
     TurnMailSet(const TurnMailSet&) = delete;
     TurnMailSet& operator=(const TurnMailSet&) = delete;
 
     // `resolved` becomes the sender of every message.
     void SetOriginator(const MapiRecipDesc& resolved);
-    void SetTexts(std::string subject, std::string noteText);
+    void SetTexts(std::string_view subject, std::string_view noteText);
     // One more message, to `resolved` as its one primary recipient.
-    void Add(const MapiRecipDesc& resolved, std::vector<Attachment> attachments);
+    void Add(const MapiRecipDesc& resolved, const std::vector<Attachment>& attachments);
 
     std::size_t size() const { return mails_.size(); }
     // Message `index` in the order added; valid while this set lives.
@@ -39,6 +42,7 @@ private:
         std::vector<MapiFileDesc> files;
     };
 
+    const MailCodePage& codePage_;
     std::string subject_;
     std::string noteText_;
     std::optional<MapiRecipDesc> originator_;

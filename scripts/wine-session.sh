@@ -15,6 +15,8 @@ shift 2
 
 use_session() {
   export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
+  # A Western system: the ANSI code page is 1252, whatever this machine's locale.
+  export LC_ALL=en_US.UTF-8
   if [ -f "$dir/display" ]; then
     export DISPLAY=":$(cat "$dir/display")"
   fi

@@ -1,7 +1,9 @@
 #include "TurnDispatcher.h"
+#include "MailCodePage.h"
 #include "MapiLibrary.h"
 #include "RecordingWindow.h"
 #include "ScriptedMapi.h"
+#include "TurnFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,15 +17,51 @@ using Numbers = QList<int>;
 const QString kNoteStart =
     "Turns mailed by Zorvel from halvane software, inc. (https://zorvel.example.org)\n\n";
 
+// `file` in the test game's folder, joined as the platform joins turn-file paths.
+QString Games(const QString& file) {
+    return QStringLiteral("/games") + QChar::fromLatin1(kPathSeparator) + file;
+}
+
 std::string Address(int number) {
     return "p" + std::to_string(number) + "@example.org";
 }
 
+// A recorded text's bytes, for texts in a code page other than UTF-8.
+QByteArray Bytes(const std::optional<std::string>& text) {
+    return text ? QByteArray::fromStdString(*text) : QByteArray("<null>");
+}
+
+// Stricter than the code page of any machine the tests run on: Latin-1, one
+// byte a character.
+class Latin1CodePage final : public MailCodePage {
+public:
+    std::string Unmappable(std::string_view utf8) const override {
+        QString refused;
+        for (const char32_t character : Decode(utf8).toUcs4()) {
+            const QString one = QString::fromUcs4(&character, 1);
+            if (character > 0xFF && !refused.contains(one)) {
+                refused += one;
+            }
+        }
+        return refused.toStdString();
+    }
+    std::string Encode(std::string_view utf8) const override {
+        return Decode(utf8).toLatin1().toStdString();
+    }
+
+private:
+    static QString Decode(std::string_view utf8) {
+        return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    }
+};
+const Latin1CodePage kLatin1;
+
 // The main window, its records and the binding for one or more presses of "Send Files".
 struct Host {
     explicit Host(const std::string& location = SCRIPTED_MAPI,
-                  const std::string& recorder = SCRIPTED_MAPI)
-        : mapi(recorder), library(window, location) {
+                  const std::string& recorder = SCRIPTED_MAPI,
+                  const MailCodePage& codePage = SystemMailCodePage())
+        : mapi(recorder), library(window, location, codePage) {
         window.controls.name = "alpha";
         window.controls.directory = "/games";
         window.controls.notes = "Good luck\nand have fun";
@@ -74,8 +112,37 @@ QStringList Rows(int first, int last) {
     return rows;
 }
 
-const QStringList kOpening{"BeginWaitCursor", "Block", "MAPILogon", "ReadControls"};
+// The controls are read for the check before anything is loaded, and again after logon.
+const QStringList kChecked{"BeginWaitCursor", "ReadControls"};
+const QStringList kOpening = kChecked + QStringList{"Block", "MAPILogon", "ReadControls"};
 const QStringList kClosing{"GiveBack", "EndWaitCursor"};
+
+// Puts `text` where `field` says: "name", "player 3" (selecting him), ...
+void Put(Host& host, const QString& field, const std::string& text) {
+    GameRecord& controls = host.window.controls;
+    if (field == "name") {
+        controls.name = text;
+    } else if (field == "directory") {
+        controls.directory = text;
+    } else if (field == "notes") {
+        controls.notes = text;
+    } else if (field.endsWith("filePath")) {
+        controls.filePath = text;
+        controls.addFile = field == "filePath" ? 1 : 0;
+    } else if (field.contains("player ")) {
+        PlayerSlot& player = controls.player(field.section(' ', -1).toInt());
+        player.email = text;
+        player.send = field.startsWith("unselected") ? 0 : 1;
+    } else if (field == "returnEmail") {
+        host.settings.returnEmail = text;
+    } else if (field == "mailProfile") {
+        host.settings.mailProfile = text;
+    } else if (field == "password") {
+        host.settings.password = text;
+    } else {
+        QFAIL(qPrintable("no field " + field));
+    }
+}
 } // namespace
 
 class TurnDispatcherTest : public QObject {
@@ -98,13 +165,18 @@ private slots:
     void longTextsArePassedWhole();
     void resolvedDescriptorsAreFreedAfterTheRun_data();
     void resolvedDescriptorsAreFreedAfterTheRun();
+    void textsTheCodePageRefusesStopTheRun_data();
+    void textsTheCodePageRefusesStopTheRun();
+    void textsCrossInTheCodePage();
+    void systemCodePage_data();
+    void systemCodePage();
 };
 
 void TurnDispatcherTest::exampleRunComposesAllThenSendsInOrder() {
     Host host;
     host.Select({2, 5});
     host.window.controls.addFile = 1;
-    host.window.controls.filePath = "/games/rules.txt";
+    host.window.controls.filePath = Games("rules.txt").toStdString();
 
     host.dispatcher.SendFiles();
 
@@ -142,9 +214,9 @@ void TurnDispatcherTest::exampleRunComposesAllThenSendsInOrder() {
         QCOMPARE(recipient.eidSize, 4u);
         QVERIFY(recipient.libraryOwned);
         QCOMPARE(int(message.files.size()), 2);
-        QCOMPARE(Shown(message.files.at(0).pathName), "/games/alpha.m" + player);
+        QCOMPARE(Shown(message.files.at(0).pathName), Games("alpha.m" + player));
         QCOMPARE(Shown(message.files.at(0).fileName), "alpha.m" + player);
-        QCOMPARE(Shown(message.files.at(1).pathName), QString("/games/rules.txt"));
+        QCOMPARE(Shown(message.files.at(1).pathName), Games("rules.txt"));
         QCOMPARE(Shown(message.files.at(1).fileName), QString("rules.txt"));
         for (const SeenFile& file : message.files) {
             QCOMPARE(file.position, 0xFFFFFFFFu);
@@ -207,14 +279,15 @@ void TurnDispatcherTest::furtherFileIsSecondAttachment_data() {
     QTest::addColumn<int>("addFile");
     QTest::addColumn<QString>("filePath");
     QTest::addColumn<QStringList>("files");
-    const QString turnFile = "/games/alpha.m4 as alpha.m4";
-    QTest::newRow("not ticked") << 0 << "/games/rules.txt" << QStringList{turnFile};
-    QTest::newRow("in a folder") << 1 << "/games/rules.txt"
-                                 << QStringList{turnFile, "/games/rules.txt as rules.txt"};
+    const QString turnFile = Games("alpha.m4") + " as alpha.m4";
+    QTest::newRow("not ticked") << 0 << Games("rules.txt") << QStringList{turnFile};
+    QTest::newRow("in a folder") << 1 << Games("rules.txt")
+                                 << QStringList{turnFile, Games("rules.txt") + " as rules.txt"};
     QTest::newRow("no separator") << 1 << "rules.txt"
                                   << QStringList{turnFile, "rules.txt as rules.txt"};
     QTest::newRow("ends in separator")
-        << 1 << "/games/docs/" << QStringList{turnFile, "/games/docs/ as "};
+        << 1 << Games("docs") + kPathSeparator
+        << QStringList{turnFile, Games("docs") + kPathSeparator + " as "};
 }
 
 void TurnDispatcherTest::furtherFileIsSecondAttachment() {
@@ -273,7 +346,7 @@ void TurnDispatcherTest::failuresStopTheRun_data() {
     QTest::addColumn<QList<MapiULong>>("answers");
     QTest::addColumn<QStringList>("timeline");
     QTest::addColumn<int>("sent");
-    const QStringList logon = kOpening.first(3);
+    const QStringList logon = kOpening.first(4);
     QTest::newRow("logon refused")
         << QString() << "MAPILogon" << QList<MapiULong>{2}
         << logon + QStringList{"Message: Unspecified error message - MAPI Logon"} + kClosing << 0;
@@ -348,25 +421,30 @@ void TurnDispatcherTest::bindFailureEndsRunUnblocked() {
     host.dispatcher.SendFiles();
 
     QCOMPARE(host.mapi.Timeline(),
-             (QStringList{"BeginWaitCursor", "Message: " + message, "EndWaitCursor"}));
+             (kChecked + QStringList{"Message: " + message, "EndWaitCursor"}));
 }
 
 void TurnDispatcherTest::failedLoadIsRetriedAtNextPress() {
     QTemporaryDir folder;
-    const QString location = folder.filePath("libmail.so");
+    const QString location = folder.filePath("mail-library.bin");
     Host host(location.toStdString());
     host.Select({1});
 
     host.dispatcher.SendFiles();
-    QVERIFY(QFile::link(SCRIPTED_MAPI, location));
+    // A copy is a library instance of its own: it records the mail calls,
+    // the host's recorder what the window saw.
+    QVERIFY(QFile::copy(SCRIPTED_MAPI, location));
+    const ScriptedMapi copy(location.toStdString());
     host.dispatcher.SendFiles();
 
     QCOMPARE(host.mapi.Timeline(),
-             (QStringList{"BeginWaitCursor", "Message: Unable to load mail system support.",
-                          "EndWaitCursor"} +
-              kOpening +
-              QStringList{"MAPIResolveName", "MAPISendMail", "MAPILogoff", "MAPIFreeBuffer",
-                          "GiveBack", "Message: 1 Message sent successfully", "EndWaitCursor"}));
+             (kChecked +
+              QStringList{"Message: Unable to load mail system support.", "EndWaitCursor"} +
+              kChecked +
+              QStringList{"Block", "ReadControls", "GiveBack",
+                          "Message: 1 Message sent successfully", "EndWaitCursor"}));
+    QCOMPARE(copy.Timeline(), (QStringList{"MAPILogon", "MAPIResolveName", "MAPISendMail",
+                                           "MAPILogoff", "MAPIFreeBuffer"}));
 }
 
 void TurnDispatcherTest::refusedControlsDoNotStopTheRun() {
@@ -376,11 +454,12 @@ void TurnDispatcherTest::refusedControlsDoNotStopTheRun() {
 
     host.dispatcher.SendFiles();
 
-    QCOMPARE(host.mapi.Timeline(),
-             (kOpening + QStringList{"Message: Please enter no more than 220 characters.",
-                                     "MAPIResolveName", "MAPISendMail", "MAPILogoff",
-                                     "MAPIFreeBuffer", "GiveBack",
-                                     "Message: 1 Message sent successfully", "EndWaitCursor"}));
+    const QString refused = "Message: Please enter no more than 220 characters.";
+    QCOMPARE(
+        host.mapi.Timeline(),
+        (kChecked + QStringList{refused} + kOpening.sliced(2) +
+         QStringList{refused, "MAPIResolveName", "MAPISendMail", "MAPILogoff", "MAPIFreeBuffer",
+                     "GiveBack", "Message: 1 Message sent successfully", "EndWaitCursor"}));
 }
 
 void TurnDispatcherTest::longTextsArePassedWhole() {
@@ -400,7 +479,7 @@ void TurnDispatcherTest::longTextsArePassedWhole() {
     const SeenMessage message = host.Sent().at(0);
     QCOMPARE(Shown(message.subject), whole);
     QCOMPARE(Shown(message.noteText), kNoteStart + whole);
-    QCOMPARE(Shown(message.files.at(0).pathName), "/games/" + whole + ".m1");
+    QCOMPARE(Shown(message.files.at(0).pathName), Games(whole + ".m1"));
     QCOMPARE(Shown(message.files.at(0).fileName), whole + ".m1");
 }
 
@@ -432,6 +511,134 @@ void TurnDispatcherTest::resolvedDescriptorsAreFreedAfterTheRun() {
     QVERIFY(released == (freed ? issued : std::multiset<const void*>()));
     QCOMPARE(host.mapi.Timeline().last(2),
              (QStringList{"Message: 3 Messages sent successfully", "EndWaitCursor"}));
+}
+
+void TurnDispatcherTest::textsTheCodePageRefusesStopTheRun_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty: the run goes on
+    const QString cannot = " holds characters that the mail system cannot take";
+    QTest::newRow("game name, each character once") << QStringList{"name"} << "日本日本"
+                                                    << "The game name" + cannot + ": 日本";
+    QTest::newRow("directory") << QStringList{"directory"} << "C:\\Spiele\\東京"
+                               << "The directory" + cannot + ": 東京";
+    QTest::newRow("message text, beyond 16 bits") << QStringList{"notes"} << "Viel Glück 🎲"
+                                                  << "The message text" + cannot + ": 🎲";
+    QTest::newRow("further file") << QStringList{"filePath"} << "/games/規則.txt"
+                                  << "The further file's path" + cannot + ": 規則";
+    QTest::newRow("player 3") << QStringList{"player 3"} << "日@example.org"
+                              << "Player 3's address" + cannot + ": 日";
+    QTest::newRow("return email") << QStringList{"returnEmail"} << "ホスト@example.org"
+                                  << "The Return Email" + cannot + ": ホスト";
+    QTest::newRow("email profile") << QStringList{"mailProfile"} << "smtp://日.example.org"
+                                   << "The Email Profile" + cannot + ": 日";
+    QTest::newRow("password, characters not shown") << QStringList{"password"} << "pässwort日"
+                                                    << "The password" + cannot + ".";
+    QTest::newRow("one line each") << QStringList{"name", "player 12", "player 3"} << "日"
+                                   << "The game name" + cannot + ": 日\nPlayer 3's address" +
+                                          cannot + ": 日\nPlayer 12's address" + cannot + ": 日";
+    QTest::newRow("further file not ticked")
+        << QStringList{"unticked filePath"} << "/games/規則.txt" << QString();
+    QTest::newRow("player not selected")
+        << QStringList{"unselected player 4"} << "日@example.org" << QString();
+}
+
+void TurnDispatcherTest::textsTheCodePageRefusesStopTheRun() {
+    QFETCH(QStringList, fields);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    // A library that cannot load shows that a refused run never tried to.
+    Host host(message.isEmpty() ? SCRIPTED_MAPI : "/nonexistent/libmail.so", SCRIPTED_MAPI,
+              kLatin1);
+    host.Select({1});
+    for (const QString& field : fields) {
+        Put(host, field, text.toStdString());
+    }
+
+    host.dispatcher.SendFiles();
+
+    if (message.isEmpty()) {
+        QCOMPARE(host.mapi.Timeline().last(2),
+                 (QStringList{"Message: 1 Message sent successfully", "EndWaitCursor"}));
+    } else {
+        QCOMPARE(host.mapi.Timeline(),
+                 (kChecked + QStringList{"Message: " + message, "EndWaitCursor"}));
+    }
+}
+
+void TurnDispatcherTest::textsCrossInTheCodePage() {
+    Host host(SCRIPTED_MAPI, SCRIPTED_MAPI, kLatin1);
+    Put(host, "name", "Café");
+    Put(host, "directory", "/Zürich");
+    Put(host, "notes", "Grüß dich");
+    Put(host, "filePath", std::string("/Zürich") + kPathSeparator + "Règles.txt");
+    Put(host, "player 2", "jérôme@example.org");
+    Put(host, "returnEmail", "hôte@example.org");
+    Put(host, "mailProfile", "smtp://zoë@example.org");
+    Put(host, "password", "pässwort");
+
+    host.dispatcher.SendFiles();
+
+    const SeenCall logon = host.mapi.CallsTo("MAPILogon").at(0);
+    const std::vector<SeenCall> resolved = host.mapi.CallsTo("MAPIResolveName");
+    const SeenMessage message = host.Sent().at(0);
+    const QList<QByteArray> seen{Bytes(logon.profile),
+                                 Bytes(logon.password),
+                                 Bytes(resolved.at(0).name),
+                                 Bytes(resolved.at(1).name),
+                                 Bytes(message.subject),
+                                 Bytes(message.noteText),
+                                 Bytes(message.files.at(0).pathName),
+                                 Bytes(message.files.at(0).fileName),
+                                 Bytes(message.files.at(1).pathName),
+                                 Bytes(message.files.at(1).fileName)};
+    const QByteArray folder = QByteArray("/Z\xFCrich") + kPathSeparator;
+    QCOMPARE(seen,
+             (QList<QByteArray>{"smtp://zo\xEB@example.org", "p\xE4sswort", "h\xF4te@example.org",
+                                "j\xE9r\xF4me@example.org", "Caf\xE9",
+                                kNoteStart.toLatin1() + "Gr\xFC\xDF dich", folder + "Caf\xE9.m2",
+                                "Caf\xE9.m2", folder + "R\xE8gles.txt", "R\xE8gles.txt"}));
+
+    // What the host is told names the address as he typed it.
+    host.mapi.Queue("MAPIResolveName", {SUCCESS_SUCCESS, MAPI_E_UNKNOWN_RECIPIENT});
+    host.dispatcher.SendFiles();
+    QCOMPARE(host.mapi.Timeline().filter("Message: ").last(),
+             QString("Message: Unknown Recipient - jérôme@example.org"));
+}
+
+void TurnDispatcherTest::systemCodePage_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("subject"); // empty: refused
+    QTest::addColumn<QString>("message");
+    const QString sent = "1 Message sent successfully";
+#ifdef _WIN32
+    // A Western European Windows, and Wine set up for English: code page 1252.
+    QTest::newRow("fits") << "Café" << QByteArray("Caf\xE9") << sent;
+    QTest::newRow("refused")
+        << "日本" << QByteArray()
+        << "The game name holds characters that the mail system cannot take: 日本";
+#else
+    // Our provider takes UTF-8 as it is.
+    QTest::newRow("fits") << "Café" << QByteArray("Caf\xC3\xA9") << sent;
+    QTest::newRow("beyond Latin-1") << "日本" << QByteArray("\xE6\x97\xA5\xE6\x9C\xAC") << sent;
+#endif
+}
+
+void TurnDispatcherTest::systemCodePage() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, subject);
+    QFETCH(QString, message);
+    Host host;
+    host.Select({1});
+    Put(host, "name", name.toStdString());
+
+    host.dispatcher.SendFiles();
+
+    QCOMPARE(host.mapi.Timeline().filter("Message: "), QStringList{"Message: " + message});
+    QCOMPARE(int(host.Sent().size()), subject.isEmpty() ? 0 : 1);
+    if (!subject.isEmpty()) {
+        QCOMPARE(Bytes(host.Sent().at(0).subject), subject);
+    }
 }
 
 QTEST_GUILESS_MAIN(TurnDispatcherTest)

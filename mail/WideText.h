@@ -1,0 +1,12 @@
+#pragma once
+
+// UTF-8 to and from the UTF-16 of the Windows wide-character calls.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Nothing when `utf8` is not valid UTF-8.
+std::optional<std::wstring> WidenUtf8(std::string_view utf8);
+// Unpaired surrogates become U+FFFD.
+std::string NarrowToUtf8(std::wstring_view wide);
