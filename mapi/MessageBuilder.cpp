@@ -4,6 +4,7 @@
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -24,6 +25,35 @@ std::string headerText(std::string_view text) {
     return withoutControls(validUtf8(text), ' ');
 }
 
+// The whole text as base64 encoded words, one folded line each, never splitting
+// a character, in the raw form GMime writes out as it stands.
+std::string encodedWords(std::string_view utf8) {
+    constexpr std::size_t kBytesPerWord = 39; // the first line stays within 78 characters
+    std::string raw;
+    while (!utf8.empty()) {
+        auto size = std::min(kBytesPerWord, utf8.size());
+        while (size < utf8.size() && (static_cast<unsigned char>(utf8[size]) & 0xC0) == 0x80)
+            --size;
+        std::unique_ptr<char, GFree> base64(
+            g_base64_encode(reinterpret_cast<const guchar*>(utf8.data()), size));
+        raw += " =?utf-8?b?" + std::string(base64.get()) + "?=\n";
+        utf8.remove_prefix(size);
+    }
+    return raw;
+}
+
+// Readers decode anything shaped like an encoded word, so a subject holding "=?"
+// goes out wholly encoded and reads as typed.
+void setSubject(GMimeMessage* message, std::string_view typed) {
+    const auto subject = headerText(typed);
+    g_mime_message_set_subject(message, subject.c_str(), "utf-8");
+    if (subject.find("=?") == std::string::npos)
+        return;
+    auto* headers = g_mime_object_get_header_list(GMIME_OBJECT(message));
+    g_mime_header_set_raw_value(g_mime_header_list_get_header(headers, "Subject"),
+                                encodedWords(subject).c_str());
+}
+
 std::string domainOf(const std::string& address) {
     const auto at = address.rfind('@');
     return at == std::string::npos ? "localhost" : address.substr(at + 1);
@@ -41,7 +71,7 @@ void setHeaders(GMimeMessage* message, const MessageContent& content) {
     addMailboxes(message, GMIME_ADDRESS_TYPE_FROM, {addressing.from});
     addMailboxes(message, GMIME_ADDRESS_TYPE_TO, addressing.to);
     addMailboxes(message, GMIME_ADDRESS_TYPE_CC, addressing.cc);
-    g_mime_message_set_subject(message, headerText(content.subject).c_str(), "utf-8");
+    setSubject(message, content.subject);
     std::unique_ptr<GDateTime, decltype(&g_date_time_unref)> now(g_date_time_new_now_local(),
                                                                  &g_date_time_unref);
     g_mime_message_set_date(message, now.get());

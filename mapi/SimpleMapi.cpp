@@ -143,13 +143,15 @@ ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPILogon(MapiUIParam, char* lpszP
     });
 }
 
-ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIResolveName(MapiSession, MapiUIParam,
+ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIResolveName(MapiSession lhSession, MapiUIParam,
                                                               char* lpszName, MapiFlags, MapiULong,
                                                               MapiRecipDesc** lppRecip) {
     return guarded("MAPIResolveName", [&]() -> MapiULong {
         if (!lppRecip)
             return report("MAPIResolveName", {MAPI_E_FAILURE, "no place for the descriptor"});
         *lppRecip = nullptr;
+        if (!sessions().find(lhSession))
+            return report("MAPIResolveName", {kInvalidSession, "not a session of ours"});
         auto mailbox = parseMailbox(lpszName ? lpszName : "");
         if (const auto* failure = failureOf(mailbox))
             return report("MAPIResolveName", *failure);

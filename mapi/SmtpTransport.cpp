@@ -1,11 +1,14 @@
+#include "Secrets.h"
 #include "Transport.h"
 
 #include <curl/curl.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -17,9 +20,11 @@ constexpr long kStalledUploadSeconds = 30;
 using CurlList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
 // What the server refused, and to which command, read from libcurl's protocol
-// trace. Only command names are kept: AUTH exchanges carry the password.
+// trace. Only command names are kept: AUTH exchanges carry the password, and
+// what the server says is kept with every trace of it hidden.
 class Conversation {
 public:
+    Conversation(std::string_view user, std::string_view password) : m_secrets(user, password) {}
     void reset() {
         m_lastCommand.clear();
         m_lastReply.clear();
@@ -39,6 +44,7 @@ public:
     bool authenticated() const { return m_authenticated; }
 
 private:
+    Secrets m_secrets;
     std::string m_lastCommand;
     std::string m_lastReply;
     std::string m_refusedCommand;
@@ -52,9 +58,9 @@ void Conversation::heard(std::string_view lines) {
     while (!lines.empty() && (lines.back() == '\n' || lines.back() == '\r'))
         lines.remove_suffix(1);
     const auto lastLine = lines.substr(lines.find_last_of('\n') + 1);
-    m_lastReply = std::string(lastLine);
+    const int code = std::atoi(std::string(lastLine.substr(0, 3)).c_str());
+    m_lastReply = m_secrets.hide(lastLine);
     ++m_replies;
-    const int code = std::atoi(m_lastReply.substr(0, 3).c_str());
     if (code == 235)
         m_authenticated = true;
     // The first refusal is the cause; libcurl's QUIT after it says nothing new.
@@ -65,12 +71,22 @@ void Conversation::heard(std::string_view lines) {
     }
 }
 
+// "AUTH <mechanism> [payload]" and the lines that answer the server's challenges
+// carry the logon.
 void Conversation::said(std::string_view line) {
-    const auto verb = line.substr(0, line.find_first_of(" \r\n"));
+    line = line.substr(0, line.find_first_of("\r\n"));
+    const auto verb = line.substr(0, line.find(' '));
     for (std::string_view known :
          {"EHLO", "HELO", "STARTTLS", "AUTH", "MAIL", "RCPT", "DATA", "NOOP", "RSET", "QUIT"})
-        if (verb == known)
+        if (verb == known) {
             m_lastCommand = std::string(known);
+            const auto payload = line.find(' ', verb.size() + 1);
+            if (verb == "AUTH" && payload != std::string_view::npos)
+                m_secrets.add(line.substr(payload + 1));
+            return;
+        }
+    if (m_lastCommand == "AUTH")
+        m_secrets.add(line);
 }
 
 int traceConversation(CURL*, curl_infotype type, char* data, size_t size, void* user) {
@@ -109,6 +125,7 @@ public:
 private:
     void configure();
     CURLcode perform();
+    void dropConnection();
     std::string reason(CURLcode code) const;
     Failure logonFailure(CURLcode code) const;
     Failure sendFailure(CURLcode code) const;
@@ -123,7 +140,8 @@ private:
 };
 
 SmtpTransport::SmtpTransport(SmtpRoute route, std::string password)
-    : m_route(std::move(route)), m_password(std::move(password)), m_curl(curl_easy_init()) {
+    : m_route(std::move(route)), m_password(std::move(password)), m_curl(curl_easy_init()),
+      m_conversation(m_route.user, m_password) {
     if (m_curl)
         configure();
 }
@@ -157,7 +175,21 @@ void SmtpTransport::configure() {
 CURLcode SmtpTransport::perform() {
     m_error[0] = '\0';
     m_conversation.reset();
-    return curl_easy_perform(m_curl);
+    const auto code = curl_easy_perform(m_curl);
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        dropConnection();
+    return code;
+}
+
+// libcurl keeps a connection whose reply timed out, and would later say QUIT on
+// it and wait out the reply timeout once more. With its reading side shut, that
+// wait ends at once and the connection is never used again; QUIT can still be
+// written, so no write fails.
+void SmtpTransport::dropConnection() {
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
+        socket != CURL_SOCKET_BAD)
+        shutdown(socket, SHUT_RD);
 }
 
 std::string SmtpTransport::reason(CURLcode code) const {

@@ -11,6 +11,7 @@ class MapiCallsTest : public QObject {
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void exportsOnlyTheFiveCalls();
     void resolvesOneMailbox_data();
     void resolvesOneMailbox();
@@ -25,10 +26,16 @@ private slots:
 
 private:
     Provider m_provider;
+    MapiSession m_session = 0; // names are resolved within a session
 };
 
 void MapiCallsTest::initTestCase() {
     QVERIFY2(m_provider.load(), qPrintable(m_provider.error()));
+    QCOMPARE(m_provider.logon("/bin/true", "", &m_session), SUCCESS_SUCCESS);
+}
+
+void MapiCallsTest::cleanupTestCase() {
+    QCOMPARE(m_provider.logoff(m_session, 0, 0, 0), SUCCESS_SUCCESS);
 }
 
 void MapiCallsTest::exportsOnlyTheFiveCalls() {
@@ -70,7 +77,8 @@ void MapiCallsTest::resolvesOneMailbox() {
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, address);
     MapiRecipDesc* descriptor = nullptr;
-    QCOMPARE(m_provider.resolveName(0, 0, typed.data(), 0, 0, &descriptor), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.resolveName(m_session, 0, typed.data(), 0, 0, &descriptor),
+             SUCCESS_SUCCESS);
     QVERIFY(descriptor);
     QCOMPARE(QByteArray(descriptor->lpszName), name);
     QCOMPARE(QByteArray(descriptor->lpszAddress), address);
@@ -104,7 +112,7 @@ void MapiCallsTest::refusesNames() {
     QFETCH(MapiULong, code);
     MapiRecipDesc* descriptor = reinterpret_cast<MapiRecipDesc*>(this);
     StderrCapture errors;
-    QCOMPARE(m_provider.resolveName(0, 0, typed.data(), 0, 0, &descriptor), code);
+    QCOMPARE(m_provider.resolveName(m_session, 0, typed.data(), 0, 0, &descriptor), code);
     QCOMPARE(descriptor, nullptr);
     QVERIFY2(errors.text().contains(QString("code %1").arg(code)), qPrintable(errors.text()));
 }
@@ -162,6 +170,12 @@ void MapiCallsTest::unknownHandlesAreRefused() {
     TestMessage message;
     message.to("", "SMTP:ann@example.org");
     QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), invalidSession);
+    char name[] = "ann@example.org";
+    for (const MapiSession unknown : {session, MapiSession(0), MapiSession(0xdeadbeef)}) {
+        MapiRecipDesc* descriptor = nullptr;
+        QCOMPARE(m_provider.resolveName(unknown, 0, name, 0, 0, &descriptor), invalidSession);
+        QCOMPARE(descriptor, nullptr);
+    }
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), invalidSession);
     QCOMPARE(m_provider.logoff(0xdeadbeef, 0, 0, 0), invalidSession);
     int notOurs = 0;

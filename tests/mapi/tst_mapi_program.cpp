@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include <csignal>
+
 namespace {
 
 const QString kFakeSendmail = ZORVEL_TEST_SOURCE_DIR "/support/fake_sendmail.sh";
@@ -17,6 +19,12 @@ const QString kFakeSendmail = ZORVEL_TEST_SOURCE_DIR "/support/fake_sendmail.sh"
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Ended and reaped, or ended and waiting for a parent that does not reap.
+bool hasEnded(pid_t pid) {
+    const auto stat = readAll(QString("/proc/%1/stat").arg(pid));
+    return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
 }
 
 } // namespace
@@ -31,12 +39,16 @@ private slots:
     void standInGetsArgumentsAndMessage_data();
     void standInGetsArgumentsAndMessage();
     void failedProgramFailsTheSend();
+    void hungProgramIsEndedWithItsChildren();
+    void subjectReadsAsTyped_data();
+    void subjectReadsAsTyped();
     void emptyProfileUsesTheSystemSendmail();
     void msmtpAccountDelivers_data();
     void msmtpAccountDelivers();
 
 private:
-    MapiULong sendOneMessage(const std::string& profile, bool withOriginator);
+    MapiULong sendOneMessage(const std::string& profile, bool withOriginator,
+                             const std::string& subject = "alpha");
     void writeMsmtpConfig(quint16 port, const QString& password);
 
     Provider m_provider;
@@ -64,17 +76,20 @@ void MapiProgramTest::init() {
 
 void MapiProgramTest::cleanup() {
     qunsetenv("FAKE_SENDMAIL_STATUS");
+    qunsetenv("FAKE_SENDMAIL_HANG");
+    qunsetenv("SIMPLEMAPI_PROGRAM_TIME_LIMIT");
     qputenv("HOME", m_savedHome);
     qputenv("PATH", m_savedPath);
     m_work.reset();
 }
 
-MapiULong MapiProgramTest::sendOneMessage(const std::string& profile, bool withOriginator) {
+MapiULong MapiProgramTest::sendOneMessage(const std::string& profile, bool withOriginator,
+                                          const std::string& subject) {
     MapiSession session = 0;
     if (const auto code = m_provider.logon(profile, "", &session))
         return code;
     TestMessage message;
-    message.subject("alpha").note("Round 1\nGo!");
+    message.subject(subject).note("Round 1\nGo!");
     if (withOriginator)
         message.from("Host", "SMTP:host@example.org");
     message.to("Ann", "SMTP:ann@example.org").to("", "SMTP:bob@example.org", MAPI_CC);
@@ -123,6 +138,46 @@ void MapiProgramTest::failedProgramFailsTheSend() {
     QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
     QVERIFY2(errors.text().contains("code 2") && errors.text().contains("exited with status 75"),
              qPrintable(errors.text()));
+}
+
+void MapiProgramTest::hungProgramIsEndedWithItsChildren() {
+    qputenv("FAKE_SENDMAIL_HANG", "1");
+    qputenv("SIMPLEMAPI_PROGRAM_TIME_LIMIT", "1");
+    QElapsedTimer clock;
+    clock.start();
+    StderrCapture errors;
+    QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(errors.text().contains("did not finish within 1 seconds"), qPrintable(errors.text()));
+    const auto helper = static_cast<pid_t>(readAll(m_work->filePath("helper.pid")).toInt());
+    QVERIFY(helper > 0);
+    QDeadlineTimer settled(3000); // a killed process may take a moment to be reaped
+    while (!hasEnded(helper) && !settled.hasExpired())
+        QThread::msleep(20);
+    const bool ended = hasEnded(helper);
+    if (!ended)
+        kill(helper, SIGKILL); // leave nothing behind when the test fails
+    QVERIFY2(ended, "the wrapper's helper outlived it");
+}
+
+void MapiProgramTest::subjectReadsAsTyped_data() {
+    QTest::addColumn<QString>("subject");
+    QTest::newRow("encoded word") << "=?utf-8?q?Round_12?=";
+    QTest::newRow("encoded word among words") << "Turn =?iso-8859-1?q?caf=E9?= is due";
+    QTest::newRow("long, with non-ASCII")
+        << QString("Zoë's turn =?utf-8?b?w7w=?= – ").repeated(6) + "end";
+    QTest::newRow("marker alone") << "a=?b";
+}
+
+void MapiProgramTest::subjectReadsAsTyped() {
+    QFETCH(QString, subject);
+    QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true, subject.toStdString()),
+             SUCCESS_SUCCESS);
+    QString error;
+    const auto mail = readMail(m_work->filePath("input"), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(mail["subject"].toString(), subject);
+    QCOMPARE(mail["defects"].toArray().size(), 0);
 }
 
 void MapiProgramTest::emptyProfileUsesTheSystemSendmail() {

@@ -12,6 +12,9 @@ Usage: smtp_server.py --mail-dir DIR [options]
   --auth-user U --auth-password P
                         offer AUTH PLAIN/LOGIN and require it before MAIL; AUTH is offered
                         on a plain connection too when neither TLS option is given
+  --auth-mechanism M    offer only AUTH mechanism M (PLAIN or LOGIN)
+  --echo-auth           refuse every logon with a 535 that quotes what the client sent
+                        (the AUTH line and its continuation lines), as a careless server does
   --refuse-recipient A  answer RCPT TO:<A> with 550 (repeatable)
   --max-size N          advertise SIZE N and refuse bigger messages with 552
   --reject-data         answer every message's end of data with 554
@@ -35,12 +38,13 @@ The server runs until it is terminated (SIGTERM/SIGINT).
 
 import argparse
 import asyncio
+import base64
 import os
 import signal
 import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult, LoginPassword
 
 
 class Recorder:
@@ -107,6 +111,29 @@ class Handler:
         if self.options.close_after and server.accepted >= self.options.close_after:
             server.loop.call_later(0.05, server.transport.close)
         return "250 2.0.0 Message accepted"
+
+
+class EchoingAuthHandler(Handler):
+    """Refuses every logon and quotes the client's base64 back in the refusal."""
+
+    async def auth_PLAIN(self, server, args):
+        blob = args[1] if len(args) > 1 else await self._raw_response(server, b"")
+        return self._refuse(f"AUTH PLAIN {blob}")
+
+    async def auth_LOGIN(self, server, args):
+        user = args[1] if len(args) > 1 else await self._raw_response(server, b"Username:")
+        password = await self._raw_response(server, b"Password:")
+        return self._refuse(f"AUTH LOGIN {user} {password}")
+
+    @staticmethod
+    async def _raw_response(server, challenge):
+        decoded = await server.challenge_auth(challenge)
+        return "" if decoded is MISSING else base64.b64encode(decoded).decode()
+
+    @staticmethod
+    def _refuse(quoted):
+        return AuthResult(success=False, handled=False,
+                          message=f"535 5.7.8 Authentication failed: {quoted}")
 
 
 def make_authenticator(options):
@@ -176,6 +203,8 @@ def parse_options():
     parser.add_argument("--implicit-tls", action="store_true")
     parser.add_argument("--auth-user")
     parser.add_argument("--auth-password")
+    parser.add_argument("--auth-mechanism", choices=["PLAIN", "LOGIN"])
+    parser.add_argument("--echo-auth", action="store_true")
     parser.add_argument("--refuse-recipient", action="append", default=[])
     parser.add_argument("--max-size", type=int)
     parser.add_argument("--reject-data", action="store_true")
@@ -193,7 +222,9 @@ def parse_options():
 def server_factory(options, recorder):
     context = tls_context(options) if options.starttls or options.implicit_tls else None
     use_auth = options.auth_user is not None
-    handler = Handler(options, recorder)
+    handler = (EchoingAuthHandler if options.echo_auth else Handler)(options, recorder)
+    excluded = [m for m in ("PLAIN", "LOGIN")
+                if options.auth_mechanism and m != options.auth_mechanism]
 
     def factory():
         return LoggingSMTP(
@@ -204,6 +235,7 @@ def server_factory(options, recorder):
             require_starttls=options.starttls,
             authenticator=make_authenticator(options) if use_auth else None,
             auth_required=use_auth,
+            auth_exclude_mechanism=excluded,
             # Under implicit TLS aiosmtpd does not see the TLS layer, so it must
             # not insist on seeing it before AUTH.
             auth_require_tls=options.starttls)

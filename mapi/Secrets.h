@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The texts that reveal a logon: the password, the base64 of user name and
+// password, and the payload the client sent while authenticating. Servers have
+// been seen to quote them back in a refusal, which goes to standard error.
+class Secrets {
+public:
+    Secrets(std::string_view user, std::string_view password);
+
+    // The base64 payload of one line the client sent in an AUTH exchange.
+    void add(std::string_view payload);
+
+    // The text with every secret, and every base64 word that is a piece of one,
+    // replaced by a marker.
+    std::string hide(std::string_view text) const;
+
+private:
+    std::string withoutWhole(std::string_view text) const;
+    bool isPieceOfSecret(std::string_view word) const;
+
+    std::vector<std::string> m_texts;
+};
