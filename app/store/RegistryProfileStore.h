@@ -24,6 +24,10 @@ public:
                         std::string_view text) override;
     void WriteStoreInt(std::string_view section, std::string_view name,
                        std::int32_t value) override;
+    // Reads only the numbers whose values exist, so a huge `last` (a damaged
+    // "GameCount") costs no more than the values present.
+    std::vector<std::string> ReadStoreTextSeries(std::string_view section, std::string_view prefix,
+                                                 std::int32_t last) override;
     void BeginTransaction() override;
     void EndTransaction() override;
     bool TakeWriteFailure() override;

@@ -54,6 +54,47 @@ private:
     HKEY m_key = nullptr;
 };
 
+// n when `name` reads "<prefix>n" as std::to_string writes n, 1 <= n <= last;
+// else 0. The prefix is compared without regard to case, as the registry
+// compares names.
+std::int32_t SeriesNumber(std::wstring_view name, std::wstring_view prefix, std::int32_t last) {
+    const auto length = static_cast<int>(prefix.size());
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 10 ||
+        CompareStringOrdinal(name.data(), length, prefix.data(), length, TRUE) != CSTR_EQUAL ||
+        name[prefix.size()] == L'0') {
+        return 0;
+    }
+    std::int64_t number = 0;
+    for (const wchar_t digit : name.substr(prefix.size())) {
+        if (digit < L'0' || digit > L'9') {
+            return 0;
+        }
+        number = number * 10 + (digit - L'0');
+    }
+    return number <= last ? static_cast<std::int32_t>(number) : 0;
+}
+
+// The series numbers of the values under `key`, in no particular order.
+std::vector<std::int32_t> SeriesNumbers(HKEY key, std::wstring_view prefix, std::int32_t last) {
+    std::vector<std::int32_t> numbers;
+    DWORD longest = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return numbers;
+    }
+    std::wstring name(longest + 1, L'\0');
+    for (DWORD index = 0;; ++index) {
+        auto length = static_cast<DWORD>(name.size());
+        if (RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return numbers;
+        }
+        if (const std::int32_t number = SeriesNumber({name.data(), length}, prefix, last)) {
+            numbers.push_back(number);
+        }
+    }
+}
+
 } // namespace
 
 RegistryProfileStore::RegistryProfileStore(const std::string& company,
@@ -116,6 +157,28 @@ void RegistryProfileStore::WriteStoreInt(std::string_view section, std::string_v
                        static_cast<DWORD>(sizeof(number))) != ERROR_SUCCESS) {
         m_writeFailed = true;
     }
+}
+
+std::vector<std::string> RegistryProfileStore::ReadStoreTextSeries(std::string_view section,
+                                                                   std::string_view prefix,
+                                                                   std::int32_t last) {
+    std::vector<std::int32_t> numbers;
+    if (last > 0) {
+        const RegistryKey key(SectionPath(section));
+        if (key.Handle() != nullptr) {
+            numbers = SeriesNumbers(key.Handle(), Widen(prefix), last);
+        }
+    }
+    // Each value read by name, so the series equals reading them one by one.
+    std::vector<std::string> texts;
+    for (const std::int32_t number : numbers) {
+        const auto index = static_cast<std::size_t>(number - 1);
+        if (index >= texts.size()) {
+            texts.resize(index + 1);
+        }
+        texts[index] = ReadStoreText(section, std::string(prefix) + std::to_string(number), "");
+    }
+    return texts;
 }
 
 void RegistryProfileStore::BeginTransaction() {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -72,110 +74,6 @@ private slots:
         m_file = fs::path(m_folder->path().toStdString()) / "Halvane" / "Zorvel.sqlite";
     }
 
-    void everySectionNameKeepsItsOwnValues() {
-        const std::vector<std::string> names{"",
-                                             " ",
-                                             "a b",
-                                             "a",
-                                             "a/b",
-                                             "a/",
-                                             "/",
-                                             "b",
-                                             "a\\b",
-                                             "\\",
-                                             "[a]",
-                                             "[a",
-                                             "a=b",
-                                             "\"q\"",
-                                             "'q'",
-                                             "x' OR '1'='1",
-                                             "%s",
-                                             "Settings/Game1",
-                                             "Ünïcødé 名前",
-                                             std::string("nul\0x", 5)};
-        {
-            SqliteProfileStore store(m_file);
-            for (std::size_t index = 0; index < names.size(); ++index) {
-                store.WriteStoreText(names[index], "Dir", "dir of " + names[index]);
-                store.WriteStoreInt(names[index], "AddFile", static_cast<int>(index));
-            }
-            QVERIFY(!store.TakeWriteFailure());
-        }
-        SqliteProfileStore reopened(m_file);
-        for (std::size_t index = 0; index < names.size(); ++index) {
-            QCOMPARE(reopened.ReadStoreText(names[index], "Dir", ""), "dir of " + names[index]);
-            QCOMPARE(reopened.ReadStoreInt(names[index], "AddFile", -1), static_cast<int>(index));
-        }
-    }
-
-    void namesComparedWithoutCase_data() {
-        QTest::addColumn<std::string>("written");
-        QTest::addColumn<std::string>("read");
-        QTest::addColumn<bool>("same");
-        QTest::newRow("ascii") << std::string("Settings") << std::string("sETTINGS") << true;
-        QTest::newRow("umlaut") << std::string("ÄRGER") << std::string("ärger") << true;
-        QTest::newRow("final sigma") << std::string("ΟΔΟΣ") << std::string("οδος") << true;
-        QTest::newRow("prefix") << std::string("Game1") << std::string("Game10") << false;
-        QTest::newRow("accent") << std::string("e") << std::string("é") << false;
-        QTest::newRow("invalid utf-8") << std::string("A\xff") << std::string("a\xff") << true;
-        QTest::newRow("other bytes") << std::string("\xff") << std::string("\xfe") << false;
-    }
-
-    void namesComparedWithoutCase() {
-        QFETCH(std::string, written);
-        QFETCH(std::string, read);
-        QFETCH(bool, same);
-        SqliteProfileStore store(m_file);
-        store.WriteStoreText(written, written, "value");
-        QCOMPARE(store.ReadStoreText(read, read, "default"), same ? "value" : "default");
-        QCOMPARE(store.ReadStoreText(read, written, "default"), same ? "value" : "default");
-    }
-
-    void textsAndIntegersKeptApart() {
-        SqliteProfileStore store(m_file);
-        store.WriteStoreText("s", "text", "12");
-        store.WriteStoreInt("s", "number", 12);
-        store.WriteStoreInt("s", "low", INT32_MIN);
-        QCOMPARE(store.ReadStoreInt("s", "text", -1), -1);
-        QCOMPARE(store.ReadStoreText("s", "number", "default"), "default");
-        QCOMPARE(store.ReadStoreInt("s", "low", 0), INT32_MIN);
-        store.WriteStoreInt("s", "text", 3);
-        QCOMPARE(store.ReadStoreText("s", "text", "default"), "default");
-        QCOMPARE(store.ReadStoreInt("s", "text", -1), 3);
-    }
-
-    void seriesReadsAsOneByOne_data() {
-        QTest::addColumn<QStringList>("stored");
-        QTest::addColumn<int>("last");
-        const QStringList list{"Game1=a",  "GAME2=b", "game4=d", "Game08=x",   "Game-3=x",
-                               "Game 5=x", "Game6#",  "Game7=g", "GameCount#", "Gamer=x"};
-        QTest::newRow("mixed names") << list << 9;
-        QTest::newRow("last cuts") << list << 2;
-        QTest::newRow("nothing asked") << list << 0;
-        QTest::newRow("beyond the entries") << list << 1000000;
-    }
-
-    void seriesReadsAsOneByOne() {
-        QFETCH(QStringList, stored);
-        QFETCH(int, last);
-        SqliteProfileStore store(m_file);
-        for (const QString& value : stored) {
-            // "name=text" stores a text, "name#" an integer.
-            const QStringList parts = value.split('=');
-            if (parts.size() == 2) {
-                store.WriteStoreText("Settings", parts[0].toStdString(), parts[1].toStdString());
-            } else {
-                store.WriteStoreInt("Settings", value.chopped(1).toStdString(), 7);
-            }
-        }
-        std::vector<std::string> series = store.ReadStoreTextSeries("settings", "Game", last);
-        QVERIFY(series.size() <= static_cast<std::size_t>(std::max(last, 0)));
-        series.resize(static_cast<std::size_t>(std::min(last, 10)));
-        std::vector<std::string> single =
-            store.ProfileStore::ReadStoreTextSeries("settings", "Game", std::min(last, 10));
-        QCOMPARE(series, single);
-    }
-
     void ownerOnlyWhateverTheUmask_data() {
         QTest::addColumn<int>("mask");
         QTest::addColumn<bool>("looseFileExists");
@@ -222,14 +120,6 @@ private slots:
         QCOMPARE(reader.ReadStoreInt("Settings", "GameCount", 0), 120);
     }
 
-    void lastWriteWins() {
-        SqliteProfileStore first(m_file);
-        SqliteProfileStore second(m_file);
-        first.WriteStoreText("Settings", "LastGame", "first");
-        second.WriteStoreText("Settings", "LastGame", "second");
-        QCOMPARE(first.ReadStoreText("Settings", "LastGame", ""), "second");
-    }
-
     void transactionSeenWholeOrNotAtAll() {
         SqliteProfileStore writer(m_file);
         SqliteProfileStore reader(m_file);
@@ -259,6 +149,23 @@ private slots:
         QCOMPARE(waitpid(child, &status, 0), child);
         SqliteProfileStore reader(m_file);
         QCOMPARE(reader.ReadStoreText("g", "Email0", ""), "1");
+    }
+
+    void transactionLockedOutFailsWholeAndSucceedsWhenRetried() {
+        SqliteProfileStore writer(m_file, 50ms);
+        WriteGame(writer, "g", 1);
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(m_file.c_str(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        WriteGame(writer, "g", 2);
+        QVERIFY(writer.TakeWriteFailure());
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(writer.ReadStoreText("g", "Email0", ""), "1");
+        QCOMPARE(writer.ReadStoreInt("Settings", "GameCount", 0), 1);
+        WriteGame(writer, "g", 2);
+        QVERIFY(!writer.TakeWriteFailure());
+        QCOMPARE(SqliteProfileStore(m_file).ReadStoreText("g", "Email0", ""), "2");
     }
 
     void writeFailuresAreRecorded_data() {

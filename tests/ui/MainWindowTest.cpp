@@ -2,7 +2,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
-#include "SqliteProfileStore.h"
+#include "TestStore.h"
 #include "TurnFile.h"
 
 #include <QCheckBox>
@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -47,7 +46,7 @@ private:
     QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
 
-    QTemporaryDir m_folder;
+    TestStore m_store;
     std::unique_ptr<CZorvelDlg> m_window;
     QStringList m_messages;
 };
@@ -58,9 +57,8 @@ void MainWindowTest::init() {
         m_messages << request.text;
         return QMessageBox::Ok;
     });
-    auto store = std::make_unique<SqliteProfileStore>(
-        m_folder.filePath(QStringLiteral("store.sqlite")).toStdString());
-    m_window = std::make_unique<CZorvelDlg>(std::move(store), "no-mail-library-here");
+    m_store.Clear();
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -2,7 +2,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "ScriptedMapi.h"
-#include "SqliteProfileStore.h"
+#include "TestStore.h"
 #include "TurnFile.h"
 
 #include <QCheckBox>
@@ -29,11 +29,13 @@ private:
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
 
     QTemporaryDir m_folder;
+    TestStore m_store;
     std::unique_ptr<CZorvelDlg> m_window;
     QList<MessageBoxes::Request> m_boxes;
 };
 
 void SendFilesWindowTest::init() {
+    m_store.Clear();
     m_boxes.clear();
     MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
         m_boxes << request;
@@ -47,9 +49,7 @@ void SendFilesWindowTest::cleanup() {
 }
 
 void SendFilesWindowTest::Open(const std::string& library) {
-    m_window = std::make_unique<CZorvelDlg>(
-        std::make_unique<SqliteProfileStore>(m_folder.filePath("store.sqlite").toStdString()),
-        library);
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), library);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -1,15 +1,14 @@
 #include "CZorvelDlg.h"
 #include "ControlById.h"
 #include "MessageBoxes.h"
-#include "SqliteProfileStore.h"
+#include "TestStore.h"
+#include "TurnFile.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 // The store seen through the real main window, as a host uses it.
@@ -27,7 +26,7 @@ private slots:
     void anUnwritableStoreKeepsTheWindowOpenAtExit();
 
 private:
-    void Open(const QString& storeFile = {});
+    void Open();
     QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     QComboBox* Selector() const { return m_window->controls().gameSelector; }
@@ -37,16 +36,15 @@ private:
     void StoreGame(const QString& name, const QString& directory);
     void Pick(const QString& name);
     QStringList Listed() const;
-    QString StorePath() const { return m_folder.filePath(QStringLiteral("store.sqlite")); }
 
-    QTemporaryDir m_folder;
+    TestStore m_store;
     std::unique_ptr<CZorvelDlg> m_window;
     QStringList m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Ok;
 };
 
 void StoredGamesTest::init() {
-    QFile::remove(StorePath());
+    m_store.Clear();
     m_messages.clear();
     m_answer = QMessageBox::Ok;
     MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
@@ -60,11 +58,9 @@ void StoredGamesTest::cleanup() {
     MessageBoxes::SetAnswerer({});
 }
 
-void StoredGamesTest::Open(const QString& storeFile) {
+void StoredGamesTest::Open() {
     m_window.reset();
-    const QString file = storeFile.isEmpty() ? StorePath() : storeFile;
-    m_window = std::make_unique<CZorvelDlg>(
-        std::make_unique<SqliteProfileStore>(file.toStdString()), "no-mail-library-here");
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -127,7 +123,8 @@ void StoredGamesTest::exitStoresTheGameAndTheNextStartShowsIt() {
     QVERIFY(Box(1003)->isChecked());
     QVERIFY(!Box(1005)->isChecked());
     QVERIFY(!Box(1009)->isEnabled());
-    QCOMPARE(Edit(1006)->text(), QStringLiteral("/games/alpha/alpha.m1"));
+    QCOMPARE(Edit(1006)->text(),
+             QStringLiteral("/games/alpha") + QChar::fromLatin1(kPathSeparator) + "alpha.m1");
     QVERIFY(m_messages.isEmpty());
 }
 
@@ -182,28 +179,23 @@ void StoredGamesTest::escapeStoresNothing() {
 
 void StoredGamesTest::aLastGameThatIsNotListedIsShownAndAddedToTheSelectorOnly() {
     {
-        SqliteProfileStore store(StorePath().toStdString());
-        store.WriteStoreText("Settings", "LastGame", "ghost");
-        store.WriteStoreText("ghost", "Dir", "/g");
-        store.WriteStoreText("Settings", "Game1", "alpha");
-        store.WriteStoreInt("Settings", "GameCount", 1);
+        const std::unique_ptr<ProfileStore> store = m_store.Open();
+        store->WriteStoreText("Settings", "LastGame", "ghost");
+        store->WriteStoreText("ghost", "Dir", "/g");
+        store->WriteStoreText("Settings", "Game1", "alpha");
+        store->WriteStoreInt("Settings", "GameCount", 1);
     }
     Open();
     QCOMPARE(Selector()->currentText(), QStringLiteral("ghost"));
     QCOMPARE(Edit(1002)->text(), QStringLiteral("/g"));
     QCOMPARE(Listed(), (QStringList{QStringLiteral("alpha"), QStringLiteral("ghost")}));
     m_window.reset();
-    SqliteProfileStore store(StorePath().toStdString());
-    QCOMPARE(store.ReadStoreInt("Settings", "GameCount", 0), 1);
+    QCOMPARE(m_store.Open()->ReadStoreInt("Settings", "GameCount", 0), 1);
 }
 
 void StoredGamesTest::anUnwritableStoreKeepsTheWindowOpenAtExit() {
-    // A store whose folder is a file cannot be created, even by root.
-    const QString blocker = m_folder.filePath(QStringLiteral("not-a-folder"));
-    QFile file(blocker);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    Open(blocker + QStringLiteral("/store.sqlite"));
+    m_store.Block();
+    Open();
     TypeGameName(QStringLiteral("alpha"));
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
     QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);

@@ -4,7 +4,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
-#include "SqliteProfileStore.h"
+#include "TestStore.h"
 #include "TurnFile.h"
 
 #include <QCheckBox>
@@ -22,6 +22,7 @@
 class WindowCommandsTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -39,17 +40,22 @@ private:
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     // Runs `act` on the modal dialog that `open` brings up, once it is up.
     void WithModal(const std::function<void()>& open, const std::function<void(QWidget*)>& act);
-    std::string Stored(const char* name) {
-        return SqliteProfileStore(m_folder.filePath("store.sqlite").toStdString())
-            .ReadStoreText("Settings", name, "");
+    std::string Stored(const char* section, const char* name) const {
+        return m_store.Open()->ReadStoreText(section, name, "");
     }
 
     QTemporaryDir m_folder;
+    TestStore m_store;
     std::unique_ptr<CZorvelDlg> m_window;
 };
 
+void WindowCommandsTest::initTestCase() {
+    // A platform's own file dialog takes no key clicks; Qt's takes them everywhere.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+}
+
 void WindowCommandsTest::init() {
-    QFile::remove(m_folder.filePath(QStringLiteral("store.sqlite")));
+    m_store.Clear();
     MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     Open();
 }
@@ -61,9 +67,7 @@ void WindowCommandsTest::cleanup() {
 
 void WindowCommandsTest::Open() {
     m_window.reset();
-    m_window = std::make_unique<CZorvelDlg>(
-        std::make_unique<SqliteProfileStore>(m_folder.filePath("store.sqlite").toStdString()),
-        "no-mail-library-here");
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -140,9 +144,9 @@ void WindowCommandsTest::emailOptionsOkTakesTheValuesAndExitStoresThem() {
                   QTest::keyClick(profile, Qt::Key_Return);
               });
     QCOMPARE(m_window->mailSettings().mailProfile, std::string("smtp://host"));
-    QCOMPARE(Stored("Mail Profile"), std::string());
+    QCOMPARE(Stored("Settings", "Mail Profile"), std::string());
     QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
-    QCOMPARE(Stored("Mail Profile"), std::string("smtp://host"));
+    QCOMPARE(Stored("Settings", "Mail Profile"), std::string("smtp://host"));
 }
 
 void WindowCommandsTest::emailOptionsCancelKeepsTheValues() {
@@ -177,10 +181,8 @@ void WindowCommandsTest::enterInAnAddressFieldRunsExit() {
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
     QTest::keyClick(Edit(1001), Qt::Key_Return);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
-    QCOMPARE(Stored("LastGame"), std::string("duel"));
-    QCOMPARE(SqliteProfileStore(m_folder.filePath("store.sqlite").toStdString())
-                 .ReadStoreText("duel", "Email0", ""),
-             std::string("ann@example.org"));
+    QCOMPARE(Stored("Settings", "LastGame"), std::string("duel"));
+    QCOMPARE(Stored("duel", "Email0"), std::string("ann@example.org"));
 }
 
 QTEST_MAIN(WindowCommandsTest)
