@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -22,11 +23,14 @@ private slots:
 
     void sendsTheCheckedRowsAndDeselectsOnesWithoutAddress();
     void aMissingMailLibraryIsReportedAndTheWindowStaysUsable();
+    void mapi32IsFoundByNameAndGetsTextsInTheCodePage();
 
 private:
     void Open(const std::string& library);
     QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
+    // As typed: keyboard simulation takes ASCII only on some platforms.
+    void Type(int id, const QString& text) const;
 
     QTemporaryDir m_folder;
     TestStore m_store;
@@ -100,6 +104,47 @@ void SendFilesWindowTest::aMissingMailLibraryIsReportedAndTheWindowStaysUsable()
     QTest::keyClicks(Edit(1001), QStringLiteral("a"));
     QCOMPARE(Edit(1001)->text(), QStringLiteral("a"));
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void SendFilesWindowTest::Type(int id, const QString& text) const {
+    QLineEdit* edit = Edit(id);
+    edit->setText(text);
+    emit edit->textEdited(text);
+}
+
+void SendFilesWindowTest::mapi32IsFoundByNameAndGetsTextsInTheCodePage() {
+#ifndef SCRIPTED_MAPI32
+    QSKIP("MAPI32.DLL is the mail library on Windows only");
+#else
+    // The window's own choice of library: MAPI32.DLL by name, found beside the program.
+    const ScriptedMapi mapi(SCRIPTED_MAPI32);
+    Open(MapiLibraryLocation());
+    const QString folder = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("Zürich")));
+    m_window->controls().gameSelector->setEditText(QStringLiteral("Café"));
+    Type(1002, folder);
+    Type(1001, QStringLiteral("jérôme@example.org"));
+    QTest::mouseClick(Box(1003), Qt::LeftButton);
+
+    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, QStringLiteral("1 Message sent successfully"));
+    const SeenMessage message = *mapi.CallsTo("MAPISendMail").at(0).message;
+    QCOMPARE(QByteArray::fromStdString(*message.subject), QByteArray("Caf\xE9"));
+    QCOMPARE(QByteArray::fromStdString(*message.files.at(0).pathName),
+             (folder + QStringLiteral("\\Café.m1")).toLatin1());
+    QCOMPARE(QByteArray::fromStdString(*mapi.CallsTo("MAPIResolveName").at(0).name),
+             QByteArray("j\xE9r\xF4me@example.org"));
+
+    // A name the code page cannot hold stops the run before the logon.
+    m_window->controls().gameSelector->setEditText(QStringLiteral("日本"));
+    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(
+        m_boxes[1].text,
+        QStringLiteral("The game name holds characters that the mail system cannot take: 日本"));
+    QCOMPARE(mapi.CallsTo("MAPILogon").size(), std::size_t(1));
+#endif
 }
 
 QTEST_MAIN(SendFilesWindowTest)
