@@ -56,6 +56,9 @@ stop_pid() {
 
 case "$command" in
   start)
+    # A session left behind by an interrupted run: end its display first.
+    stop_pid "$dir/openbox.pid"
+    stop_pid "$dir/xvfb.pid"
     rm -rf "$dir"
     mkdir -p "$dir"
     start_display
@@ -63,6 +66,9 @@ case "$command" in
     # No .NET or HTML engine: their installers would only ask about downloads.
     WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >"$dir/wineboot.log" 2>&1
     /usr/lib/wine/wineserver -w
+    # Debian's Wine does not find its own fonts, Tahoma among them, the face
+    # behind the dialog font "MS Shell Dlg 2"; the prefix gets them directly.
+    ln -s /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
     ;;
   run)
     use_session

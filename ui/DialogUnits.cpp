@@ -35,10 +35,3 @@ QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
 QSize DialogUnits::toPixels(int width, int height) const {
     return QSize(toPixelsX(width), toPixelsY(height));
 }
-
-QFont DialogFont() {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(10);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}

@@ -23,6 +23,7 @@ private:
     int m_baseY;
 };
 
-// The font every dialog of ours is laid out in: a metric match for the
-// classic 8-point dialog font, installed by the project's own scripts.
+// The font every dialog of ours is laid out in, one definition per platform:
+// Windows' own dialog font, elsewhere a stand-in for it that the project's
+// scripts install.
 QFont DialogFont();

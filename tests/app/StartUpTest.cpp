@@ -1,6 +1,7 @@
 #include "ApplicationName.h"
 #include "CZorvelApp.h"
 #include "MessageBoxes.h"
+#include "SocketsCheckExpectation.h"
 
 #include <QDialog>
 #include <QDir>
@@ -12,6 +13,7 @@ class StartUpTest : public QObject {
 private slots:
     void applicationName_data();
     void applicationName();
+    void platformSocketsCheckLeavesSocketsStarted();
     void failedSocketsCheckEndsBeforeAnyWindowOrStore();
     void closingTheMainWindowEndsTheProgram();
 };
@@ -19,13 +21,19 @@ private slots:
 void StartUpTest::applicationName_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "/usr/bin/zorvel" << "zorvel";
-    QTest::newRow("dotted folder") << "/home/a/.local/bin/zorvel" << "zorvel";
-    QTest::newRow("extension cut at the last dot") << "/opt/z/Zorvel.v2.exe" << "Zorvel.v2";
-    QTest::newRow("renamed copy") << "/tmp/pbem-host" << "pbem-host";
-    QTest::newRow("no folder") << "Zorvel.EXE" << "Zorvel";
+    QTest::newRow("plain") << "/usr/bin/zorvel"
+                           << "zorvel";
+    QTest::newRow("dotted folder") << "/home/a/.local/bin/zorvel"
+                                   << "zorvel";
+    QTest::newRow("extension cut at the last dot") << "/opt/z/Zorvel.v2.exe"
+                                                   << "Zorvel.v2";
+    QTest::newRow("renamed copy") << "/tmp/pbem-host"
+                                  << "pbem-host";
+    QTest::newRow("no folder") << "Zorvel.EXE"
+                               << "Zorvel";
 #ifdef _WIN32
-    QTest::newRow("windows path") << "C:\\Games.d\\Zorvel.EXE" << "Zorvel";
+    QTest::newRow("windows path") << "C:\\Games.d\\Zorvel.EXE"
+                                  << "Zorvel";
 #endif
 }
 
@@ -35,8 +43,14 @@ void StartUpTest::applicationName() {
     QCOMPARE(ApplicationNameFromPath(path), name);
 }
 
+void StartUpTest::platformSocketsCheckLeavesSocketsStarted() {
+    VerifyPlatformSocketsCheck();
+}
+
 void StartUpTest::failedSocketsCheckEndsBeforeAnyWindowOrStore() {
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // Unset, it would name the working folder, which must not be removed.
+    QVERIFY2(!config.isEmpty(), "run through CTest, which gives the test a folder of its own");
     QDir(config).removeRecursively();
     QCoreApplication::setApplicationName(QStringLiteral("Zorvel"));
     QList<MessageBoxes::Request> shown;
