@@ -8,15 +8,14 @@
 #                                               print its log
 #   wine-session.sh stop DIR    stop everything and delete DIR
 set -euo pipefail
-wine=/usr/lib/wine/wine64
+# A Western system: the ANSI code page is 1252, whatever this machine's locale.
+wine=(env LC_ALL=en_US.UTF-8 /usr/lib/wine/wine64)
 command=${1:?usage: wine-session.sh start|run|test|stop DIR ...}
 dir=${2:?usage: wine-session.sh start|run|test|stop DIR ...}
 shift 2
 
 use_session() {
   export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
-  # A Western system: the ANSI code page is 1252, whatever this machine's locale.
-  export LC_ALL=en_US.UTF-8
   if [ -f "$dir/display" ]; then
     export DISPLAY=":$(cat "$dir/display")"
   fi
@@ -64,7 +63,7 @@ case "$command" in
     start_display
     use_session
     # No .NET or HTML engine: their installers would only ask about downloads.
-    WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >"$dir/wineboot.log" 2>&1
+    WINEDLLOVERRIDES="mscoree,mshtml=" "${wine[@]}" wineboot --init >"$dir/wineboot.log" 2>&1
     /usr/lib/wine/wineserver -w
     # Debian's Wine does not find its own fonts, Tahoma among them, the face
     # behind the dialog font "MS Shell Dlg 2"; the prefix gets them directly.
@@ -72,14 +71,14 @@ case "$command" in
     ;;
   run)
     use_session
-    exec "$wine" "$@"
+    exec "${wine[@]}" "$@"
     ;;
   test)
     # QTest's log to standard output is lost under Wine; a file keeps it.
     use_session
     log=$(mktemp)
     status=0
-    "$wine" "$@" -o "$log,txt" || status=$?
+    "${wine[@]}" "$@" -o "$log,txt" || status=$?
     cat "$log"
     rm -f "$log"
     exit "$status"

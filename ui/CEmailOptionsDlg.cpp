@@ -60,8 +60,22 @@ QPushButton* AddButton(QWidget* parent, const DialogUnits& units, const char* id
     auto* button = new QPushButton(QLatin1String(text), parent);
     button->setObjectName(QLatin1String(id));
     button->setGeometry(units.toPixels(rect.x(), rect.y(), rect.width(), rect.height()));
+    UseWholeButtonForText(*button);
     return button;
 }
+
+struct LabelTemplate {
+    const char* name;
+    const char* text;
+    QRect rect;
+};
+
+constexpr LabelTemplate kLabels[] = {
+    {"profileLabel", "Email Profile:", QRect(11, 38, 41, 8)},
+    {"passwordLabel", "Password:", QRect(18, 50, 34, 8)},
+    {"returnNameLabel", "Return Name:", QRect(7, 8, 45, 8)},
+    {"returnEmailLabel", "Return Email:", QRect(9, 21, 43, 8)},
+};
 
 } // namespace
 
@@ -91,12 +105,14 @@ void CEmailOptionsDlg::createControls() {
     auto* cancel = AddButton(this, units, "2", "Cancel", QRect(75, 95, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CEmailOptionsDlg::reject);
 
-    AddLabel(this, units, "profileLabel", "Email Profile:", QRect(11, 38, 41, 8));
-    AddLabel(this, units, "passwordLabel", "Password:", QRect(18, 50, 34, 8));
+    // Labels may grow up to the edits' left edge.
+    const int editsLeft = units.toPixelsX(54) - 1;
+    WidenToText(*m_receipt, units.toPixelsX(54), units.toPixelsX(142) - 1);
+    for (const auto& [name, text, rect] : kLabels) {
+        WidenToText(*AddLabel(this, units, name, text, rect), 2, editsLeft);
+    }
     AddNote(this, units, "passwordNote", "* This item not stored in an encrypted manner!",
             QRect(142, 52, 35, 40));
-    AddLabel(this, units, "returnNameLabel", "Return Name:", QRect(7, 8, 45, 8));
-    AddLabel(this, units, "returnEmailLabel", "Return Email:", QRect(9, 21, 43, 8));
 }
 
 void CEmailOptionsDlg::setValues(const MailSettings& values) {
