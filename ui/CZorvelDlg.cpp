@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "CEmailOptionsDlg.h"
 #include "DialogTemplate.h"
+#include "DisabledToolTipFilter.h"
 #include "GameSelectorBox.h"
 #include "InputBlocker.h"
 #include "MessageBoxes.h"
@@ -73,6 +74,7 @@ void CZorvelDlg::StartUp() {
         m_store.LoadGame();
     }
     AddMainWindowToolTips(m_controls);
+    new DisabledToolTipFilter(*this);
     m_store.LoadGameList();
     m_store.SelectShownGame();
     WriteControls();
@@ -123,7 +125,7 @@ bool CZorvelDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr
 
 bool CZorvelDlg::ReadControls() {
     ReadTexts();
-    const QString notes = m_controls.message->toPlainText();
+    const QString notes = m_controls.message->Text();
     m_game.notes = notes.toStdString();
     if (notes.size() > kNotesLimit) {
         MessageBoxes::Show(
@@ -154,8 +156,8 @@ void CZorvelDlg::ReadTexts() {
 void CZorvelDlg::WriteControls() {
     WriteTexts();
     const QString notes = QString::fromStdString(m_game.notes);
-    if (m_controls.message->toPlainText() != notes) {
-        m_controls.message->setPlainText(notes);
+    if (m_controls.message->Text() != notes) {
+        m_controls.message->SetText(notes);
     }
     WriteCheckFlag(*m_controls.filesBox, m_game.addFile);
     SetTextIfDifferent(m_controls.filePath, m_game.filePath);

@@ -1,5 +1,6 @@
 #include "MainWindowLayout.h"
 
+#include "DialogTemplate.h"
 #include "DialogUnits.h"
 #include "MessageTextEdit.h"
 
@@ -11,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -64,17 +67,22 @@ QCheckBox* CheckBox(QDialog& dialog, int id, const QString& text, const QRect& r
 
 QPushButton* Button(QDialog& dialog, int id, const QString& text, const QRect& rect) {
     auto* button = Place(new QPushButton(text, &dialog), id, rect);
-    button->setAutoDefault(false);
+    UseWholeButtonForText(*button);
+    // A focused push button takes Enter, as on the platform we follow; the
+    // default button gets it back once the focus leaves.
+    button->setAutoDefault(true);
     return button;
 }
 
+// `room` is how far, in pixels, the label may grow when its text needs it.
 QLabel* Label(QDialog& dialog, const QString& name, const QString& text, const QRect& rect,
-              Qt::Alignment alignment) {
+              Qt::Alignment alignment, std::pair<int, int> room) {
     auto* label = new QLabel(text, &dialog);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment | Qt::AlignVCenter);
     label->setGeometry(rect);
+    WidenToText(*label, room.first, room.second);
     return label;
 }
 
@@ -106,6 +114,7 @@ void BuildRightPaneControls(QDialog& dialog, const DialogUnits& units,
                              units.toPixels(280, 74, 143, 56));
     controls.filesBox =
         CheckBox(dialog, kIdFilesBox, QStringLiteral("Files:"), units.toPixels(280, 132, 28, 10));
+    WidenToText(*controls.filesBox, units.toPixelsX(280), units.toPixelsX(310) - 1);
     controls.filePath = SingleLineEdit(dialog, kIdFilePath, units.toPixels(310, 131, 103, 25));
     controls.browse =
         Button(dialog, kIdBrowse, QStringLiteral("..."), units.toPixels(413, 131, 10, 12));
@@ -128,32 +137,45 @@ void BuildStaticsAndTurnFileFields(QDialog& dialog, const DialogUnits& units,
     auto* group = new QGroupBox(QStringLiteral("Game Info"), &dialog);
     group->setObjectName(QStringLiteral("gameInfo"));
     group->setGeometry(units.toPixels(280, 7, 143, 54));
+    // Inside the group's frame, up to the fields.
+    const std::pair<int, int> gameInfoRoom{units.toPixelsX(281), units.toPixelsX(316) - 1};
     Label(dialog, QStringLiteral("nameLabel"), QStringLiteral("Name:"),
-          units.toPixels(291, 18, 22, 8), Qt::AlignRight);
+          units.toPixels(291, 18, 22, 8), Qt::AlignRight, gameInfoRoom);
     Label(dialog, QStringLiteral("directoryLabel"), QStringLiteral("Directory:"),
-          units.toPixels(282, 31, 31, 8), Qt::AlignRight);
+          units.toPixels(282, 31, 31, 8), Qt::AlignRight, gameInfoRoom);
     for (int number = 1; number <= kPlayerCount; ++number) {
         const PlayerRowTemplate& row = RowTemplate(number);
         PlayerRowControls& built = controls.row(number);
         built.label = Label(dialog, QStringLiteral("playerLabel%1").arg(number),
                             QStringLiteral("Player %1").arg(number),
-                            units.toPixels(7, row.labelY, row.labelWidth, 8), Qt::AlignLeft);
+                            units.toPixels(7, row.labelY, row.labelWidth, 8), Qt::AlignLeft,
+                            {2, units.toPixelsX(38) - 1});
         built.turnFile =
             SingleLineEdit(dialog, row.ids.turnFile, units.toPixels(165, row.editY, 111, 12));
         built.turnFile->setReadOnly(true);
-        built.turnFile->setFocusPolicy(Qt::NoFocus);
+        // Out of the Tab chain, yet a click focuses it so a path can be copied.
+        built.turnFile->setFocusPolicy(Qt::ClickFocus);
     }
     Label(dialog, QStringLiteral("messageLabel"), QStringLiteral("Message Text:"),
-          units.toPixels(279, 64, 48, 8), Qt::AlignLeft);
+          units.toPixels(279, 64, 48, 8), Qt::AlignLeft,
+          {units.toPixelsX(279), units.toPixelsX(423)});
+}
+
+// The template's height of the selector with its list dropped down; the
+// edit part takes its own height of it, the list shows as many entries of
+// the font's height as fit into the rest.
+int DroppedListEntries(const DialogUnits& units, int editHeight) {
+    constexpr int kDroppedHeight = 70;
+    return (units.toPixelsY(kDroppedHeight) - editHeight) / units.baseY();
 }
 
 void BuildGameControls(QDialog& dialog, const DialogUnits& units, MainWindowControls& controls) {
-    auto* selector =
-        Place(new QComboBox(&dialog), kIdGameSelector, units.toPixels(316, 16, 101, 12));
+    const QRect place = units.toPixels(316, 16, 101, 12);
+    auto* selector = Place(new QComboBox(&dialog), kIdGameSelector, place);
     selector->setEditable(true);
     selector->setInsertPolicy(QComboBox::NoInsert);
     selector->setCompleter(nullptr);
-    selector->setMaxVisibleItems(5);
+    selector->setMaxVisibleItems(DroppedListEntries(units, place.height()));
     controls.gameSelector = selector;
     controls.deleteGame =
         Button(dialog, kIdDelete, QStringLiteral("&Delete"), units.toPixels(379, 43, 38, 13));

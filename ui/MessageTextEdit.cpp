@@ -1,5 +1,7 @@
 #include "MessageTextEdit.h"
 
+#include "ExactPlainText.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -26,9 +28,23 @@ MessageTextEdit::MessageTextEdit(int limit, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
+QString MessageTextEdit::Text() const {
+    return ExactText(*document(), 0, document()->characterCount());
+}
+
+void MessageTextEdit::SetText(const QString& text) {
+    clear();
+    QTextCursor cursor(document());
+    InsertExactText(cursor, text);
+    document()->clearUndoRedoStacks();
+    moveCursor(QTextCursor::Start);
+}
+
 qsizetype MessageTextEdit::Room() const {
-    const qsizetype selected = textCursor().selectedText().size();
-    return std::max<qsizetype>(0, m_limit - (toPlainText().size() - selected));
+    const QTextCursor cursor = textCursor();
+    const qsizetype selected =
+        ExactText(*document(), cursor.selectionStart(), cursor.selectionEnd()).size();
+    return std::max<qsizetype>(0, m_limit - (Text().size() - selected));
 }
 
 void MessageTextEdit::InsertLimited(const QString& text) {
@@ -37,7 +53,10 @@ void MessageTextEdit::InsertLimited(const QString& text) {
         QApplication::beep();
     }
     if (!fitting.isEmpty()) {
-        insertPlainText(fitting);
+        QTextCursor cursor = textCursor();
+        InsertExactText(cursor, fitting);
+        setTextCursor(cursor);
+        ensureCursorVisible();
     }
 }
 

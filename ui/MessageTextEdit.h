@@ -10,6 +10,12 @@ class MessageTextEdit : public QPlainTextEdit {
 public:
     MessageTextEdit(int limit, QWidget* parent);
 
+    // The text exactly as set, typed and pasted: unlike toPlainText(), with
+    // its own line breaks ("\r\n", "\r", "\n") and no-break spaces.
+    QString Text() const;
+    // Replaces the text, with no undo step, and puts the caret at its start.
+    void SetText(const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

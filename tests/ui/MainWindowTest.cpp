@@ -5,6 +5,7 @@
 #include "TestStore.h"
 #include "TurnFile.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -28,6 +30,10 @@ private slots:
     void cleanup();
 
     void everyControlIsFoundByItsIdInTabOrder();
+    void aClickedTurnFileFieldTakesTheFocusForCopying();
+    void aDisabledControlShowsNoToolTip_data();
+    void aDisabledControlShowsNoToolTip();
+    void theDroppedDownListShowsSevenGames();
     void typingKeepsTheCaretAndUpdatesTheRow();
     void messageTextLimit_data();
     void messageTextLimit();
@@ -100,6 +106,64 @@ void MainWindowTest::everyControlIsFoundByItsIdInTabOrder() {
     QVERIFY(Edit(1006)->isReadOnly());
     QCOMPARE(Edit(1028)->toolTip(), QStringLiteral("This file will be sent to Player 9"));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Zorvel"));
+}
+
+void MainWindowTest::aClickedTurnFileFieldTakesTheFocusForCopying() {
+    m_window->game().player(1).turnFile = "games/alpha.m1";
+    m_window->WriteControls();
+    QGuiApplication::clipboard()->clear();
+    QLineEdit* turnFile = Edit(1006);
+    QTest::mouseClick(turnFile, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), turnFile);
+    QTest::keyClick(turnFile, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(turnFile, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("games/alpha.m1"));
+}
+
+void MainWindowTest::aDisabledControlShowsNoToolTip_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("typed"); // into the field that enables the control
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("Help") << 57670 << 0 << QString() << false;
+    QTest::newRow("Send, disabled") << 1003 << 1001 << "x\b" << false;
+    QTest::newRow("Send, enabled again") << 1003 << 1001 << "x\bx" << true;
+    QTest::newRow("Files, disabled") << 1059 << 1053 << "x\b" << false;
+    QTest::newRow("Files, enabled again") << 1059 << 1053 << "x\bx" << true;
+}
+
+void MainWindowTest::aDisabledControlShowsNoToolTip() {
+    QFETCH(int, id);
+    QFETCH(int, field);
+    QFETCH(QString, typed);
+    QFETCH(bool, enabled);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    if (field != 0) {
+        QTest::keyClicks(Edit(field), typed);
+    }
+    auto* control = ControlById<QWidget>(*m_window, id);
+    QCOMPARE(control->isEnabled(), enabled);
+    QVERIFY(!control->toolTip().isEmpty());
+    const QPoint centre = control->rect().center();
+    QHelpEvent hover(QEvent::ToolTip, centre, control->mapToGlobal(centre));
+    QApplication::sendEvent(control, &hover);
+    QCOMPARE(QToolTip::isVisible() && QToolTip::text() == control->toolTip(), enabled);
+}
+
+void MainWindowTest::theDroppedDownListShowsSevenGames() {
+    QComboBox* selector = m_window->controls().gameSelector;
+    for (int number = 1; number <= 12; ++number) {
+        selector->addItem(QStringLiteral("game %1").arg(number));
+    }
+    selector->showPopup();
+    QAbstractItemView* view = selector->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    int whole = 0;
+    for (int row = 0; row < selector->count(); ++row) {
+        whole += view->viewport()->rect().contains(view->visualRect(view->model()->index(row, 0)));
+    }
+    QCOMPARE(whole, 7);
 }
 
 void MainWindowTest::typingKeepsTheCaretAndUpdatesTheRow() {

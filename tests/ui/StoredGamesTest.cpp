@@ -1,6 +1,7 @@
 #include "CZorvelDlg.h"
 #include "ControlById.h"
 #include "MessageBoxes.h"
+#include "MessageTextEdit.h"
 #include "TestStore.h"
 #include "TurnFile.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 
 // The store seen through the real main window, as a host uses it.
 class StoredGamesTest : public QObject {
@@ -24,6 +26,8 @@ private slots:
     void escapeStoresNothing();
     void aLastGameThatIsNotListedIsShownAndAddedToTheSelectorOnly();
     void anUnwritableStoreKeepsTheWindowOpenAtExit();
+    void theMessageTextIsStoredAsLoadedAndTyped_data();
+    void theMessageTextIsStoredAsLoadedAndTyped();
 
 private:
     void Open();
@@ -202,6 +206,59 @@ void StoredGamesTest::anUnwritableStoreKeepsTheWindowOpenAtExit() {
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_window->isVisible());
     QCOMPARE(Edit(1001)->text(), QStringLiteral("ann@example.org"));
+}
+
+void StoredGamesTest::theMessageTextIsStoredAsLoadedAndTyped_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("caret");    // a position on screen, -1 the end
+    QTest::addColumn<QString>("keys"); // '\n' is Ctrl+Enter, '\b' Backspace
+    QTest::addColumn<QString>("expected");
+    const QString nbsp(QChar(0xA0));
+    const QString full = QStringLiteral("\r\n") + QString(217, QLatin1Char('x'));
+    QTest::newRow("untouched") << "x\r\ny" + nbsp + "z\r" << -1 << QString()
+                               << "x\r\ny" + nbsp + "z\r";
+    QTest::newRow("no-break space typed") << "a" + nbsp + "b" << -1 << nbsp + "c"
+                                          << "a" + nbsp + "b" + nbsp + "c";
+    QTest::newRow("break typed after a CR LF") << "one\r\ntwo\rthree" << 5 << "\n"
+                                               << "one\r\nt\nwo\rthree";
+    QTest::newRow("LF after a CR LF deleted") << "a\r\nb\nc" << 4 << "\b"
+                                              << "a\r\nbc";
+    QTest::newRow("limit counts CR LF as two") << full << -1 << "yz" << full + "y";
+}
+
+void StoredGamesTest::theMessageTextIsStoredAsLoadedAndTyped() {
+    QFETCH(QString, stored);
+    QFETCH(int, caret);
+    QFETCH(QString, keys);
+    QFETCH(QString, expected);
+    {
+        const std::unique_ptr<ProfileStore> store = m_store.Open();
+        store->WriteStoreText("Settings", "LastGame", "alpha");
+        store->WriteStoreText("Settings", "Game1", "alpha");
+        store->WriteStoreInt("Settings", "GameCount", 1);
+        store->WriteStoreText("alpha", "Notes", stored.toStdString());
+    }
+    Open();
+    MessageTextEdit* message = m_window->controls().message;
+    message->setFocus();
+    message->moveCursor(QTextCursor::End);
+    if (caret >= 0) {
+        QTextCursor cursor = message->textCursor();
+        cursor.setPosition(caret);
+        message->setTextCursor(cursor);
+    }
+    for (const QChar key : keys) {
+        if (key == QLatin1Char('\n')) {
+            QTest::keyClick(message, Qt::Key_Return, Qt::ControlModifier);
+        } else if (key == QLatin1Char('\b')) {
+            QTest::keyClick(message, Qt::Key_Backspace);
+        } else {
+            QTest::keyClicks(message, QString(key));
+        }
+    }
+    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QCOMPARE(m_window->result(), int(QDialog::Accepted));
+    QCOMPARE(QString::fromStdString(m_store.Open()->ReadStoreText("alpha", "Notes", "")), expected);
 }
 
 QTEST_MAIN(StoredGamesTest)

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +34,8 @@ private slots:
     void emailOptionsCancelKeepsTheValues();
     void aboutOpensFromTheButtonAndTheSystemCommand();
     void enterInAnAddressFieldRunsExit();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
 
 private:
     void Open();
@@ -75,7 +78,9 @@ void WindowCommandsTest::Open() {
 void WindowCommandsTest::WithModal(const std::function<void()>& open,
                                    const std::function<void(QWidget*)>& act) {
     bool acted = false;
-    QTimer::singleShot(0, [&] {
+    // Owns the pending call, so a dialog that never opens leaves none behind.
+    const QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         QVERIFY(modal);
         QVERIFY(modal != m_window.get());
@@ -183,6 +188,37 @@ void WindowCommandsTest::enterInAnAddressFieldRunsExit() {
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
     QCOMPARE(Stored("Settings", "LastGame"), std::string("duel"));
     QCOMPARE(Stored("duel", "Email0"), std::string("ann@example.org"));
+}
+
+void WindowCommandsTest::enterPressesTheFocusedButton_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("opensDialog");
+    QTest::newRow("Send Files") << 1000 << false;
+    QTest::newRow("Delete") << 1065 << false;
+    QTest::newRow("Email Options") << 1052 << true;
+    QTest::newRow("About Zorvel") << 1057 << true;
+    QTest::newRow("...") << 1060 << true;
+}
+
+void WindowCommandsTest::enterPressesTheFocusedButton() {
+    QFETCH(int, id);
+    QFETCH(bool, opensDialog);
+    auto* button = ControlById<QPushButton>(*m_window, id);
+    const QSignalSpy pressed(button, &QPushButton::clicked);
+    button->setFocus(Qt::TabFocusReason);
+    const auto press = [button] { QTest::keyClick(button, Qt::Key_Return); };
+    if (opensDialog) {
+        WithModal(press, [](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    } else {
+        press();
+    }
+    QCOMPARE(pressed.count(), 1);
+    QVERIFY(m_window->isVisible());
+
+    // Once the button has lost the focus, Enter in a field is Exit's again.
+    Edit(1001)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Edit(1001), Qt::Key_Return);
+    QCOMPARE(m_window->result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(WindowCommandsTest)
