@@ -75,4 +75,4 @@ void MapiLargeTest::hundredMegabytesStreamWithinTheMemoryBudget() {
 }
 
 QTEST_GUILESS_MAIN(MapiLargeTest)
-#include "tst_mapi_large.moc"
+#include "MapiLargeTest.moc"

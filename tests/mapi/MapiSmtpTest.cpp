@@ -411,4 +411,4 @@ void MapiSmtpTest::muteServerFailsTheLogonWithinAMinute() {
 }
 
 QTEST_GUILESS_MAIN(MapiSmtpTest)
-#include "tst_mapi_smtp.moc"
+#include "MapiSmtpTest.moc"

@@ -232,4 +232,4 @@ void MapiCallsTest::malformedMessagesAreRefused() {
 }
 
 QTEST_GUILESS_MAIN(MapiCallsTest)
-#include "tst_mapi_calls.moc"
+#include "MapiCallsTest.moc"

@@ -251,4 +251,4 @@ void MapiProgramTest::msmtpAccountDelivers() {
 }
 
 QTEST_GUILESS_MAIN(MapiProgramTest)
-#include "tst_mapi_program.moc"
+#include "MapiProgramTest.moc"

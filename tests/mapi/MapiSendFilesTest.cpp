@@ -116,4 +116,4 @@ void MapiSendFilesTest::runDeliversOrReports() {
 }
 
 QTEST_GUILESS_MAIN(MapiSendFilesTest)
-#include "tst_mapi_send_files.moc"
+#include "MapiSendFilesTest.moc"
