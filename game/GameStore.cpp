@@ -4,6 +4,8 @@
 #include "StoredGameList.h"
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -32,7 +34,17 @@ GameStore::GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, 
     : m_store(store), m_game(game), m_mail(mail), m_window(window), m_selector(selector) {}
 
 void GameStore::ReadSettings() {
-    StoreTransaction transaction(m_store);
+    {
+        StoreReading reading(m_store);
+        ReadSettingsValues();
+    }
+    const std::string notice = m_store.TakeOpeningNotice();
+    if (!notice.empty()) {
+        m_window.ShowMessage(notice);
+    }
+}
+
+void GameStore::ReadSettingsValues() {
     m_game.name = m_store.ReadStoreText(kSettings, "LastGame", "");
     m_mail.mailProfile = m_store.ReadStoreText(kSettings, "Mail Profile", "");
     m_mail.password = m_store.ReadStoreText(kSettings, "Password", "");
@@ -52,24 +64,28 @@ void GameStore::WriteSettings() {
 }
 
 void GameStore::LoadGameList() {
-    StoreTransaction transaction(m_store);
-    const StoredGameList list(m_store);
-    if (list.Count() != 0) {
-        // Empty entries are skipped but still counted.
-        for (const std::string& name : list.Entries()) {
-            if (!name.empty()) {
-                m_selector.AddEntry(name);
+    std::vector<std::string> names;
+    bool repair = false;
+    {
+        StoreReading reading(m_store);
+        const StoredGameList list(m_store);
+        if (list.Count() != 0) {
+            for (const NumberedText& entry : list.Entries()) {
+                names.push_back(entry.text);
             }
+        } else {
+            names = ReadUncountedList();
+            // Stored only when it differs: a start-up should not wait to write.
+            repair =
+                m_store.ReadStoreInt(kSettings, kGameCount, -1) != static_cast<int>(names.size());
         }
-        return;
     }
-    // No usable count: the list runs up to its first empty entry.
-    int found = 0;
-    for (std::string name = ListEntry(1); !name.empty(); name = ListEntry(found + 1)) {
+    for (const std::string& name : names) {
         m_selector.AddEntry(name);
-        ++found;
     }
-    m_store.WriteStoreInt(kSettings, kGameCount, found);
+    if (repair) {
+        m_store.WriteStoreInt(kSettings, kGameCount, static_cast<int>(names.size()));
+    }
 }
 
 void GameStore::AddGameToList(const std::string& name) {
@@ -79,14 +95,17 @@ void GameStore::AddGameToList(const std::string& name) {
         return;
     }
     const int entry = m_selector.AddEntry(name);
-    const int appended = list.Count() + 1;
-    m_store.WriteStoreText(kSettings, GameValue(appended), name);
-    m_store.WriteStoreInt(kSettings, kGameCount, appended);
+    // A count at its largest (only damage makes one) cannot grow: the name
+    // takes the list's first empty place instead.
+    const int count = list.Count();
+    const int place = count < std::numeric_limits<int>::max() ? count + 1 : list.Find("");
+    m_store.WriteStoreText(kSettings, GameValue(place), name);
+    m_store.WriteStoreInt(kSettings, kGameCount, std::max(count, place));
     m_selector.Select(entry);
 }
 
 void GameStore::LoadGame() {
-    StoreTransaction transaction(m_store);
+    StoreReading reading(m_store);
     const std::string& section = m_game.name;
     m_game.directory = m_store.ReadStoreText(section, "Dir", "");
     m_game.notes = m_store.ReadStoreText(section, "Notes", "");
@@ -126,15 +145,8 @@ void GameStore::RemoveGameFromList(std::string name) {
     if (found == 0) {
         return;
     }
-    // Only the first equal entry goes; the later ones move down with the rest.
-    // Past the entries read all are empty, and moving empties down changes no
-    // value read, so a damaged, huge "GameCount" costs no endless loop.
     const int count = list.Count();
-    const int last = std::min(count, static_cast<int>(list.Entries().size()) + 1);
-    for (int index = found + 1; index <= last; ++index) {
-        m_store.WriteStoreText(kSettings, GameValue(index - 1), list.Entry(index));
-    }
-    m_store.WriteStoreText(kSettings, GameValue(count), "");
+    MoveEntriesDown(list, found);
     const int shown = m_selector.FindPrefix(name);
     if (shown >= 0) {
         m_selector.DeleteEntry(shown);
@@ -183,6 +195,24 @@ bool GameStore::Exit() {
     return true;
 }
 
+void GameStore::MoveEntriesDown(const StoredGameList& list, int found) {
+    // Only the first equal entry goes; the later ones move down with the rest.
+    // Moving an empty entry onto an empty one changes nothing, so only the
+    // places at and below a listed name are written: a damaged, huge count
+    // costs no more than the names present.
+    const int count = list.Count();
+    int written = found - 1;
+    for (const NumberedText& entry : list.Entries()) {
+        for (const int place : {entry.number - 1, entry.number}) {
+            if (place > written && place < count) {
+                m_store.WriteStoreText(kSettings, GameValue(place), list.Entry(place + 1));
+                written = place;
+            }
+        }
+    }
+    m_store.WriteStoreText(kSettings, GameValue(count), "");
+}
+
 void GameStore::WriteGameSection(const std::string& section) {
     const bool addFile = m_game.addFile != 0 && m_window.IsFilesBoxEnabled();
     m_store.WriteStoreText(section, "Dir", m_game.directory);
@@ -206,6 +236,15 @@ void GameStore::BlankGameSection(const std::string& section) {
         m_store.WriteStoreText(section, EmailValue(number), "");
         m_store.WriteStoreInt(section, SendValue(number), 0);
     }
+}
+
+std::vector<std::string> GameStore::ReadUncountedList() {
+    std::vector<std::string> names;
+    for (std::string name = ListEntry(1); !name.empty();
+         name = ListEntry(static_cast<int>(names.size()) + 1)) {
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 std::string GameStore::ListEntry(int index) {

@@ -5,20 +5,26 @@
 #include "ProfileStore.h"
 
 #include <string>
+#include <vector>
+
+class StoredGameList;
 
 // Keeps the games, the list of games and the mail options between runs.
 // Works on the window's one record and mail options; every operation that
-// touches the store is one store transaction.
+// touches the store is one store transaction, or one reading when it only
+// reads, so that reading never waits for another copy's writes.
 class GameStore {
 public:
     GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, GameWindow& window,
               GameSelector& selector);
 
-    // name from "LastGame", then the mail options.
+    // name from "LastGame", then the mail options; then tells the host what
+    // the store reports about its opening (read-only, damaged), if anything.
     void ReadSettings();
     // "LastGame" and the mail options.
     void WriteSettings();
-    // Fills the selector from the stored list; repairs a zero or missing "GameCount".
+    // Fills the selector from the stored list; repairs a zero or missing "GameCount"
+    // (a write of its own, after the reading).
     void LoadGameList();
     // Appends `name` to the stored list and the selector (selected) unless listed.
     void AddGameToList(const std::string& name);
@@ -41,6 +47,11 @@ public:
     bool Exit();
 
 private:
+    void ReadSettingsValues();
+    // The list when "GameCount" is of no use: "Game1" up to the first empty entry.
+    std::vector<std::string> ReadUncountedList();
+    // Closes the gap the entry at `found` leaves in the stored list.
+    void MoveEntriesDown(const StoredGameList& list, int found);
     void WriteGameSection(const std::string& section);
     void BlankGameSection(const std::string& section);
     std::string ListEntry(int index);

@@ -13,18 +13,29 @@ StoredGameList::StoredGameList(ProfileStore& store)
       m_entries(store.ReadStoreTextSeries("Settings", "Game", m_count)) {}
 
 const std::string& StoredGameList::Entry(int index) const {
-    if (index < 1 || index > static_cast<int>(m_entries.size())) {
-        return kNoEntry;
-    }
-    return m_entries[static_cast<std::size_t>(index - 1)];
+    const auto found = std::lower_bound(
+        m_entries.begin(), m_entries.end(), index,
+        [](const NumberedText& entry, int number) { return entry.number < number; });
+    return found != m_entries.end() && found->number == index ? found->text : kNoEntry;
 }
 
 int StoredGameList::Find(const std::string& name) const {
-    const auto found = std::find(m_entries.begin(), m_entries.end(), name);
-    if (found != m_entries.end()) {
-        return static_cast<int>(found - m_entries.begin()) + 1;
+    if (name.empty()) {
+        return FirstEmpty();
     }
-    // Past the entries read, every entry up to the count is empty.
-    const int read = static_cast<int>(m_entries.size());
-    return name.empty() && read < m_count ? read + 1 : 0;
+    const auto found =
+        std::find_if(m_entries.begin(), m_entries.end(),
+                     [&name](const NumberedText& entry) { return entry.text == name; });
+    return found != m_entries.end() ? found->number : 0;
+}
+
+int StoredGameList::FirstEmpty() const {
+    int index = 1;
+    for (const NumberedText& entry : m_entries) {
+        if (entry.number != index) {
+            break;
+        }
+        ++index;
+    }
+    return index <= m_count ? index : 0;
 }

@@ -26,8 +26,8 @@ public:
                        std::int32_t value) override;
     // Reads only the numbers whose values exist, so a huge `last` (a damaged
     // "GameCount") costs no more than the values present.
-    std::vector<std::string> ReadStoreTextSeries(std::string_view section, std::string_view prefix,
-                                                 std::int32_t last) override;
+    std::vector<NumberedText> ReadStoreTextSeries(std::string_view section, std::string_view prefix,
+                                                  std::int32_t last) override;
     void BeginTransaction() override;
     void EndTransaction() override;
     bool TakeWriteFailure() override;

@@ -3,6 +3,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -159,9 +160,9 @@ void RegistryProfileStore::WriteStoreInt(std::string_view section, std::string_v
     }
 }
 
-std::vector<std::string> RegistryProfileStore::ReadStoreTextSeries(std::string_view section,
-                                                                   std::string_view prefix,
-                                                                   std::int32_t last) {
+std::vector<NumberedText> RegistryProfileStore::ReadStoreTextSeries(std::string_view section,
+                                                                    std::string_view prefix,
+                                                                    std::int32_t last) {
     std::vector<std::int32_t> numbers;
     if (last > 0) {
         const RegistryKey key(SectionPath(section));
@@ -169,14 +170,14 @@ std::vector<std::string> RegistryProfileStore::ReadStoreTextSeries(std::string_v
             numbers = SeriesNumbers(key.Handle(), Widen(prefix), last);
         }
     }
+    std::sort(numbers.begin(), numbers.end());
     // Each value read by name, so the series equals reading them one by one.
-    std::vector<std::string> texts;
+    std::vector<NumberedText> texts;
     for (const std::int32_t number : numbers) {
-        const auto index = static_cast<std::size_t>(number - 1);
-        if (index >= texts.size()) {
-            texts.resize(index + 1);
+        std::string text = ReadStoreText(section, std::string(prefix) + std::to_string(number), "");
+        if (!text.empty()) {
+            texts.push_back({number, std::move(text)});
         }
-        texts[index] = ReadStoreText(section, std::string(prefix) + std::to_string(number), "");
     }
     return texts;
 }

@@ -1,12 +1,18 @@
 #include "SqliteProfileStore.h"
 
 #include "CaseFolding.h"
+#include "DamagedStoreFile.h"
 #include "OwnerOnlyFile.h"
 #include "SqliteStatement.h"
+#include "StoreFileAccess.h"
+#include "StoreNotices.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -49,6 +55,34 @@ std::int64_t SeriesNumber(std::string_view key, std::size_t prefixLength) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
     const bool whole = error == std::errc() && end == digits.data() + digits.size();
     return whole && digits.front() != '0' ? number : 0;
+}
+
+bool IsDamage(int result) {
+    const int primary = result & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+bool BothCompanionsExist(const std::filesystem::path& file) {
+    std::error_code ignored;
+    return std::filesystem::exists(file.string() + "-wal", ignored) &&
+           std::filesystem::exists(file.string() + "-shm", ignored);
+}
+
+// A URI naming the file as one that nothing changes while it is open: sqlite
+// then takes no locks and needs no -shm file beside it.
+std::string ImmutableUri(const std::filesystem::path& file) {
+    std::error_code ignored;
+    std::string uri = "file://";
+    for (const char c : std::filesystem::absolute(file, ignored).string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            std::array<char, 4> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped.data();
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
 }
 
 } // namespace
@@ -97,11 +131,11 @@ void SqliteProfileStore::WriteStoreInt(std::string_view section, std::string_vie
     }
 }
 
-std::vector<std::string> SqliteProfileStore::ReadStoreTextSeries(std::string_view section,
-                                                                 std::string_view prefix,
-                                                                 std::int32_t last) {
-    std::vector<std::string> texts;
-    if (last <= 0 || !EnsureOpen()) {
+std::vector<NumberedText> SqliteProfileStore::ReadStoreTextSeries(std::string_view section,
+                                                                  std::string_view prefix,
+                                                                  std::int32_t last) {
+    std::vector<NumberedText> texts;
+    if (last <= 0 || !EnsureOpen() || !m_series) {
         return texts;
     }
     const std::string key = FoldCase(prefix);
@@ -110,16 +144,15 @@ std::vector<std::string> SqliteProfileStore::ReadStoreTextSeries(std::string_vie
     m_series->Bind(3, key + static_cast<char>('9' + 1));
     while (m_series->Step() == SQLITE_ROW) {
         const std::int64_t number = SeriesNumber(m_series->ColumnText(0), key.size());
-        if (number < 1 || number > last) {
-            continue;
+        const std::string_view text = m_series->ColumnText(1);
+        if (number >= 1 && number <= last && !text.empty()) {
+            texts.push_back({static_cast<std::int32_t>(number), std::string(text)});
         }
-        const auto index = static_cast<std::size_t>(number - 1);
-        if (index >= texts.size()) {
-            texts.resize(index + 1);
-        }
-        texts[index].assign(m_series->ColumnText(1));
     }
     m_series->Reset();
+    // The index orders the names as texts: "Game10" before "Game2".
+    std::sort(texts.begin(), texts.end(),
+              [](const NumberedText& a, const NumberedText& b) { return a.number < b.number; });
     return texts;
 }
 
@@ -146,8 +179,29 @@ void SqliteProfileStore::EndTransaction() {
     m_transactionFailed = false;
 }
 
+void SqliteProfileStore::BeginReading() {
+    if (m_readingDepth++ > 0 || m_transactionDepth > 0) {
+        return;
+    }
+    // Deferred: it holds a snapshot from its first read on, and no lock a writer needs.
+    m_readingOpen = EnsureOpen() && Execute("BEGIN");
+}
+
+void SqliteProfileStore::EndReading() {
+    if (m_readingDepth == 0 || --m_readingDepth > 0) {
+        return;
+    }
+    if (std::exchange(m_readingOpen, false)) {
+        Execute("COMMIT");
+    }
+}
+
 bool SqliteProfileStore::TakeWriteFailure() {
     return std::exchange(m_writeFailed, false);
+}
+
+std::string SqliteProfileStore::TakeOpeningNotice() {
+    return std::exchange(m_notice, {});
 }
 
 bool SqliteProfileStore::EnsureOpen() {
@@ -155,30 +209,138 @@ bool SqliteProfileStore::EnsureOpen() {
 }
 
 bool SqliteProfileStore::OpenDatabase() {
-    if (!PrepareOwnerOnlyFile(m_file)) {
+    const StoreFileAccess access = InspectStoreFile(m_file);
+    Opening opening = Opening::Failed;
+    switch (access.state) {
+    case StoreFileAccess::State::Unreadable:
+        m_notice = UnreadableNotice(m_file.string(), access.reason);
         return false;
+    case StoreFileAccess::State::ReadOnly:
+        opening = OpenReadOnly(access.reason);
+        break;
+    case StoreFileAccess::State::Missing:
+    case StoreFileAccess::State::Writable:
+        opening = OpenWritable();
+        break;
+    }
+    return opening == Opening::Damaged ? ReplaceDamaged() : opening == Opening::Open;
+}
+
+SqliteProfileStore::Opening SqliteProfileStore::OpenWritable() {
+    if (!PrepareOwnerOnlyFile(m_file)) {
+        return Opening::Failed;
     }
     // The file exists by now, owner-only; sqlite gives its journals the same mode.
-    if (sqlite3_open_v2(m_file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        Close();
-        return false;
+    Opening opening = OpenConnection(m_file.string(), SQLITE_OPEN_READWRITE);
+    // A table of that name is checked before anything is written, so that a
+    // damaged file is kept as it was found.
+    if (opening == Opening::Open && HasStoreTable()) {
+        opening = PrepareStatements(true);
     }
-    sqlite3_busy_timeout(m_db, static_cast<int>(m_busyTimeout.count()));
+    if (opening != Opening::Open) {
+        return opening;
+    }
     // Full synchronisation: a commit is on disk when it returns.
     if (!ExecuteWaiting("PRAGMA journal_mode = WAL") || !Execute("PRAGMA synchronous = FULL") ||
         !Execute(kCreateTable)) {
-        Close();
+        return Fail(Opening::Failed);
+    }
+    return m_read ? Opening::Open : PrepareStatements(true);
+}
+
+// With both of its companion files present the store is opened read-only and
+// sees other copies' commits. Without them it is opened immutable: a plain
+// read-only open would leave a -wal and -shm of the file's read-only mode
+// behind, and these would keep the store from being written once it may be
+// again (and in a read-only folder it cannot make them at all).
+SqliteProfileStore::Opening SqliteProfileStore::OpenReadOnly(const std::string& reason) {
+    bool immutable = !BothCompanionsExist(m_file);
+    Opening opening = Opening::Failed;
+    if (!immutable) {
+        opening = OpenConnection(m_file.string(), SQLITE_OPEN_READONLY);
+        immutable = opening == Opening::Failed;
+    }
+    if (immutable) {
+        opening = OpenConnection(ImmutableUri(m_file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    }
+    if (opening == Opening::Open) {
+        opening = PrepareStatements(false);
+    }
+    if (opening == Opening::Open) {
+        m_notice = ReadOnlyNotice(m_file.string(), reason, immutable);
+    }
+    return opening;
+}
+
+SqliteProfileStore::Opening SqliteProfileStore::OpenConnection(const std::string& name, int flags) {
+    if (sqlite3_open_v2(name.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        return Fail(Opening::Failed);
+    }
+    sqlite3_busy_timeout(m_db, static_cast<int>(m_busyTimeout.count()));
+    return CheckIntact();
+}
+
+// Every page is read once at opening, so that damage is found here and not
+// in the middle of a later write, where it could only be reported as a
+// write that failed.
+SqliteProfileStore::Opening SqliteProfileStore::CheckIntact() {
+    Opening opening = Opening::Open;
+    {
+        SqliteStatement check(m_db, "PRAGMA quick_check(1)");
+        const int result = check.IsValid() ? check.Step() : sqlite3_errcode(m_db);
+        if (result == SQLITE_ROW) {
+            opening = check.ColumnText(0) == "ok" ? Opening::Open : Opening::Damaged;
+        } else {
+            opening = IsDamage(result) ? Opening::Damaged : Opening::Failed;
+        }
+    }
+    return opening == Opening::Open ? opening : Fail(opening);
+}
+
+SqliteProfileStore::Opening SqliteProfileStore::PrepareStatements(bool writable) {
+    if (!writable && !HasStoreTable()) {
+        return Opening::Open;
+    }
+    int result = SQLITE_OK;
+    const auto prepare = [this, &result](std::unique_ptr<SqliteStatement>& statement,
+                                         const char* sql) {
+        if (result == SQLITE_OK) {
+            statement = std::make_unique<SqliteStatement>(m_db, sql);
+            result = statement->IsValid() ? SQLITE_OK : sqlite3_errcode(m_db);
+        }
+    };
+    prepare(m_read, kSelectValue);
+    prepare(m_series, kSelectSeries);
+    if (writable) {
+        prepare(m_write, kUpsertValue);
+    }
+    if (result == SQLITE_OK) {
+        return Opening::Open;
+    }
+    // Our statements fit our table: a table of that name they do not fit is not ours.
+    return Fail((result & 0xff) == SQLITE_ERROR || IsDamage(result) ? Opening::Damaged
+                                                                    : Opening::Failed);
+}
+
+bool SqliteProfileStore::HasStoreTable() {
+    SqliteStatement find(m_db, "SELECT 1 FROM sqlite_schema WHERE name = 'store_value'");
+    return find.IsValid() && find.Step() == SQLITE_ROW;
+}
+
+bool SqliteProfileStore::ReplaceDamaged() {
+    std::error_code error;
+    const std::filesystem::path aside = MoveDamagedStoreAside(m_file, error);
+    if (error) {
+        m_notice = DamagedNotMovedNotice(m_file.string(), error.message());
         return false;
     }
-    m_read = std::make_unique<SqliteStatement>(m_db, kSelectValue);
-    m_write = std::make_unique<SqliteStatement>(m_db, kUpsertValue);
-    m_series = std::make_unique<SqliteStatement>(m_db, kSelectSeries);
-    if (!m_read->IsValid() || !m_write->IsValid() || !m_series->IsValid()) {
-        Close();
-        return false;
-    }
-    return true;
+    m_notice = DamagedNotice(m_file.string(), aside.string());
+    return OpenWritable() == Opening::Open;
+}
+
+SqliteProfileStore::Opening SqliteProfileStore::Fail(Opening opening) {
+    Close();
+    return opening;
 }
 
 void SqliteProfileStore::Close() {
@@ -214,7 +376,7 @@ void SqliteProfileStore::BindKey(SqliteStatement& statement, std::string_view se
 
 bool SqliteProfileStore::FindValue(std::string_view section, std::string_view name,
                                    const char* type) {
-    if (!EnsureOpen()) {
+    if (!EnsureOpen() || !m_read) {
         return false;
     }
     BindKey(*m_read, section, name);
@@ -228,7 +390,7 @@ bool SqliteProfileStore::FindValue(std::string_view section, std::string_view na
 
 bool SqliteProfileStore::PrepareWrite(std::string_view section, std::string_view name,
                                       const char* type) {
-    if ((m_transactionDepth > 0 && m_transactionFailed) || !EnsureOpen()) {
+    if ((m_transactionDepth > 0 && m_transactionFailed) || !EnsureOpen() || !m_write) {
         RecordWriteFailure();
         return false;
     }

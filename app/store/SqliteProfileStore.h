@@ -13,7 +13,11 @@ class SqliteStatement;
 // section, name, type and content; section and value names compared without
 // regard to case. The file is opened on first use and kept open; every
 // commit is on disk before it returns. Other copies of the program may use
-// the same file: a writer waits up to `busyTimeout` for another's transaction.
+// the same file: a writer waits up to `busyTimeout` for another's transaction,
+// a reader never waits.
+// A file that cannot be written is opened read-only and its mode left alone;
+// a damaged file is moved aside and a new store started. Either is told once
+// through TakeOpeningNotice.
 // One store object belongs to one thread.
 class SqliteProfileStore final : public ProfileStore {
 public:
@@ -33,15 +37,29 @@ public:
                         std::string_view text) override;
     void WriteStoreInt(std::string_view section, std::string_view name,
                        std::int32_t value) override;
-    std::vector<std::string> ReadStoreTextSeries(std::string_view section, std::string_view prefix,
-                                                 std::int32_t last) override;
+    std::vector<NumberedText> ReadStoreTextSeries(std::string_view section, std::string_view prefix,
+                                                  std::int32_t last) override;
     void BeginTransaction() override;
     void EndTransaction() override;
+    void BeginReading() override;
+    void EndReading() override;
     bool TakeWriteFailure() override;
+    std::string TakeOpeningNotice() override;
 
 private:
+    enum class Opening { Open, Failed, Damaged };
+
     bool EnsureOpen();
     bool OpenDatabase();
+    Opening OpenWritable();
+    Opening OpenReadOnly(const std::string& reason);
+    // Opens `name` and checks every page; closed again unless Open.
+    Opening OpenConnection(const std::string& name, int flags);
+    Opening CheckIntact();
+    Opening PrepareStatements(bool writable);
+    bool HasStoreTable();
+    bool ReplaceDamaged();
+    Opening Fail(Opening opening);
     void Close();
     bool Execute(const char* sql);
     bool ExecuteWaiting(const char* sql);
@@ -56,12 +74,17 @@ private:
     std::filesystem::path m_file;
     std::chrono::milliseconds m_busyTimeout;
     sqlite3* m_db = nullptr;
+    // A read-only store has no write statement, and no read statements either
+    // when it holds no table of ours: it reads as empty.
     std::unique_ptr<SqliteStatement> m_read;
     std::unique_ptr<SqliteStatement> m_write;
     std::unique_ptr<SqliteStatement> m_series;
     int m_transactionDepth = 0;
+    int m_readingDepth = 0;
+    bool m_readingOpen = false;
     // Set when the open transaction cannot be kept whole: its remaining writes
     // are refused and it is rolled back, so no half game reaches the disk.
     bool m_transactionFailed = false;
     bool m_writeFailed = false;
+    std::string m_notice;
 };

@@ -5,8 +5,10 @@
 #include "TestStore.h"
 #include "TurnFile.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -149,17 +151,67 @@ private slots:
         QCOMPARE(session.game.name, "a");
     }
 
-    void damagedHugeCountListsAndRemovesAtOnce() {
+    void damagedListCostsOnlyItsEntries_data() {
+        // A name in `change` is removed from the list, "+name" added to it.
+        QTest::addColumn<int>("count");
+        QTest::addColumn<Values>("stored");
+        QTest::addColumn<Entries>("listed");
+        QTest::addColumn<std::string>("change");
+        QTest::addColumn<Values>("after");
+        QTest::addColumn<int>("countAfter");
+        QTest::newRow("huge count")
+            << 2'000'000'000 << Values{{"Game1", "a"}, {"Game2", "b"}} << Entries{"a", "b"}
+            << std::string("a") << Values{{"Game1", "b"}, {"Game2", ""}} << 1'999'999'999;
+        QTest::newRow("stray entry at the top")
+            << 2'000'000'000 << Values{{"Game1", "a"}, {"Game1999999999", "z"}} << Entries{"a", "z"}
+            << std::string("a")
+            << Values{{"Game1", ""}, {"Game1999999998", "z"}, {"Game1999999999", ""}}
+            << 1'999'999'999;
+        QTest::newRow("largest count") << INT32_MAX << Values{{"Game1", "a"}} << Entries{"a"}
+                                       << std::string("+b") << Values{{"Game2", "b"}} << INT32_MAX;
+    }
+
+    void damagedListCostsOnlyItsEntries() {
+        QFETCH(int, count);
+        QFETCH(Values, stored);
+        QFETCH(Entries, listed);
+        QFETCH(std::string, change);
+        QFETCH(Values, after);
+        QFETCH(int, countAfter);
         Session session(m_store);
-        session.profile.WriteStoreInt("Settings", "GameCount", 2'000'000'000);
-        session.profile.WriteStoreText("Settings", "Game1", "a");
-        session.profile.WriteStoreText("Settings", "Game2", "b");
+        session.profile.WriteStoreInt("Settings", "GameCount", count);
+        for (const auto& [name, text] : stored) {
+            session.profile.WriteStoreText("Settings", name, text);
+        }
         session.store.LoadGameList();
-        QCOMPARE(session.selector.entries, (Entries{"a", "b"}));
-        session.store.RemoveGameFromList("a");
-        QCOMPARE(session.profile.ReadStoreInt("Settings", "GameCount", 0), 1'999'999'999);
-        QCOMPARE(session.profile.ReadStoreText("Settings", "Game1", ""), "b");
-        QCOMPARE(session.profile.ReadStoreText("Settings", "Game2", "missing"), "");
+        QCOMPARE(session.selector.entries, listed);
+        if (change.starts_with('+')) {
+            session.store.AddGameToList(change.substr(1));
+        } else {
+            session.store.RemoveGameFromList(change);
+        }
+        QCOMPARE(session.profile.ReadStoreInt("Settings", "GameCount", 0), countAfter);
+        for (const auto& [name, text] : after) {
+            QCOMPARE(session.profile.ReadStoreText("Settings", name, "missing"), text);
+        }
+    }
+
+    void startUpNeverWaitsForAnotherCopysWrite() {
+        SaveGames(m_store, {"a"});
+        const std::unique_ptr<ProfileStore> other = m_store.Open();
+        other->WriteStoreText("Settings", "LastGame", "a");
+        other->BeginTransaction();
+        other->WriteStoreText("Settings", "Return Name", "typed");
+        QElapsedTimer timer;
+        timer.start();
+        Session session(m_store);
+        session.Start();
+        const qint64 elapsed = timer.elapsed();
+        other->EndTransaction();
+        // A writer waits 5 s for the lock; reading should not wait at all.
+        QVERIFY2(elapsed < 2000, qPrintable(QString("start-up took %1 ms").arg(elapsed)));
+        QCOMPARE(session.selector.entries, Entries{"a"});
+        QCOMPARE(session.window.controls.directory, "/games/a");
     }
 
     void exitStoresGameAndStartShowsItAgain() {

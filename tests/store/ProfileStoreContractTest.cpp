@@ -99,17 +99,24 @@ private slots:
     void seriesReadsAsOneByOne_data() {
         QTest::addColumn<QStringList>("stored");
         QTest::addColumn<int>("last");
-        const QStringList list{"Game1=a",  "GAME2=b", "game4=d", "Game08=x",   "Game-3=x",
-                               "Game 5=x", "Game6#",  "Game7=g", "GameCount#", "Gamer=x"};
-        QTest::newRow("mixed names") << list << 9;
-        QTest::newRow("last cuts") << list << 2;
-        QTest::newRow("nothing asked") << list << 0;
-        QTest::newRow("beyond the entries") << list << 1000000;
+        QTest::addColumn<QStringList>("expected");
+        const QStringList list{"Game1=a",  "GAME2=b",    "Game3=",   "game4=d",
+                               "Game08=x", "Game-3=x",   "Game 5=x", "Game6#",
+                               "Game7=g",  "GameCount#", "Gamer=x"};
+        const QStringList all{"1=a", "2=b", "4=d", "7=g"};
+        QTest::newRow("mixed names") << list << 9 << all;
+        QTest::newRow("last cuts") << list << 2 << QStringList{"1=a", "2=b"};
+        QTest::newRow("nothing asked") << list << 0 << QStringList{};
+        QTest::newRow("beyond the entries") << list << 1000000 << all;
+        QTest::newRow("stray entry far above")
+            << (list + QStringList{"Game1999999999=z", "Game2147483648=x"}) << INT32_MAX
+            << (all + QStringList{"1999999999=z"});
     }
 
     void seriesReadsAsOneByOne() {
         QFETCH(QStringList, stored);
         QFETCH(int, last);
+        QFETCH(QStringList, expected);
         const std::unique_ptr<ProfileStore> store = m_store.Open();
         for (const QString& value : stored) {
             // "name=text" stores a text, "name#" an integer.
@@ -120,12 +127,15 @@ private slots:
                 store->WriteStoreInt("Settings", value.chopped(1).toStdString(), 7);
             }
         }
-        std::vector<std::string> series = store->ReadStoreTextSeries("settings", "Game", last);
-        QVERIFY(series.size() <= static_cast<std::size_t>(std::max(last, 0)));
-        series.resize(static_cast<std::size_t>(std::min(last, 10)));
-        std::vector<std::string> single =
-            store->ProfileStore::ReadStoreTextSeries("settings", "Game", std::min(last, 10));
-        QCOMPARE(series, single);
+        QStringList series;
+        for (const NumberedText& entry : store->ReadStoreTextSeries("settings", "Game", last)) {
+            series << QString::number(entry.number) + '=' + QString::fromStdString(entry.text);
+        }
+        QCOMPARE(series, expected);
+        if (last <= 9) {
+            QCOMPARE(store->ProfileStore::ReadStoreTextSeries("settings", "Game", last),
+                     store->ReadStoreTextSeries("settings", "Game", last));
+        }
     }
 
     void lastWriteWins() {

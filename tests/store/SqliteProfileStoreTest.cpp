@@ -173,8 +173,6 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("folder is a file") << QString("Halvane") << QByteArray("x");
         QTest::newRow("store is a folder") << QString("Halvane/Zorvel.sqlite") << QByteArray();
-        QTest::newRow("not a database")
-            << QString("Halvane/Zorvel.sqlite") << QByteArray(4096, 'x');
     }
 
     void writeFailuresAreRecorded() {

@@ -1,0 +1,283 @@
+#include "CZorvelDlg.h"
+#include "MessageBoxes.h"
+#include "SqliteProfileStore.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+enum class Spoil { FileMode, FileModeWhileOpen, ImmutableFile, FolderMode, ImmutableFolder };
+enum class Damage { NotADatabase, DamagedPage, ForeignTable };
+
+const QString kStore = QStringLiteral("The settings store ");
+
+// As chattr +i and -i do; false when the file system or the user may not.
+bool SetImmutable(const QString& path, bool immutable) {
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return done;
+}
+
+int Mode(const QString& path) {
+    return static_cast<int>(
+        std::filesystem::status(QFile::encodeName(path).toStdString()).permissions());
+}
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Overwrite(const QString& path, qint64 offset, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(offset));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+// A store that cannot be written or is damaged, as the host meets it in the
+// main window: what he is told at start-up, what he sees, and what Exit does.
+class StoreOpeningTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_folder;
+    QString m_file;
+    QStringList m_messages;
+    std::unique_ptr<CZorvelDlg> m_window;
+    sqlite3* m_otherCopy = nullptr;
+
+    std::unique_ptr<SqliteProfileStore> Store() const {
+        return std::make_unique<SqliteProfileStore>(QFile::encodeName(m_file).toStdString());
+    }
+
+    void StoreGameAlpha() {
+        const std::unique_ptr<SqliteProfileStore> store = Store();
+        store->WriteStoreText("Settings", "LastGame", "alpha");
+        store->WriteStoreText("Settings", "Game1", "alpha");
+        store->WriteStoreInt("Settings", "GameCount", 1);
+        store->WriteStoreText("alpha", "Email0", "ann@example.org");
+        QVERIFY(!store->TakeWriteFailure());
+    }
+
+    void Start() {
+        m_window = std::make_unique<CZorvelDlg>(Store(), "no-mail-library-here");
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void ClickExit() { QTest::mouseClick(m_window->controls().exit, Qt::LeftButton); }
+
+    // False when the file system or the user cannot set the immutable flag.
+    bool SpoilStore(Spoil spoil) {
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner;
+        switch (spoil) {
+        case Spoil::FileModeWhileOpen:
+            // Its -wal and -shm files stay while it is open.
+            sqlite3_open(QFile::encodeName(m_file).constData(), &m_otherCopy);
+            sqlite3_exec(m_otherCopy, "SELECT * FROM store_value", nullptr, nullptr, nullptr);
+            [[fallthrough]];
+        case Spoil::FileMode:
+            QFile::setPermissions(m_file, QFile::ReadOwner);
+            break;
+        case Spoil::FolderMode:
+            QFile::setPermissions(m_folder, readOnly);
+            break;
+        case Spoil::ImmutableFile:
+        case Spoil::ImmutableFolder:
+            return SetImmutable(spoil == Spoil::ImmutableFile ? m_file : m_folder, true);
+        }
+        return true;
+    }
+
+    void DamageStore(Damage damage) {
+        switch (damage) {
+        case Damage::NotADatabase:
+            Overwrite(m_file, 0, QByteArray(4096, 'x'));
+            break;
+        case Damage::DamagedPage:
+            // Page 2, the table's root, after a header of 100 bytes on page 1.
+            Overwrite(m_file, 4096, QByteArray(64, '\xff'));
+            break;
+        case Damage::ForeignTable: {
+            QVERIFY(QFile::remove(m_file));
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(m_file).constData(), &db), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db, "CREATE TABLE store_value (key TEXT PRIMARY KEY, value)",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            sqlite3_close(db);
+            break;
+        }
+        }
+    }
+
+    // Closes the window and the other copy and makes the store writable again.
+    void Release() {
+        m_window.reset();
+        sqlite3_close(m_otherCopy);
+        m_otherCopy = nullptr;
+        MessageBoxes::SetAnswerer({});
+        SetImmutable(m_file, false);
+        SetImmutable(m_folder, false);
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+private slots:
+    void init() {
+        m_temporary = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_temporary->isValid());
+        m_folder = m_temporary->filePath(QStringLiteral("Halvane"));
+        m_file = m_folder + QStringLiteral("/Zorvel.sqlite");
+        m_messages.clear();
+        MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
+            m_messages << request.text;
+            return QMessageBox::Ok;
+        });
+    }
+
+    void cleanup() { Release(); }
+
+    void storeThatCannotBeWrittenIsShownAndLeftAlone_data() {
+        QTest::addColumn<int>("spoil");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("immutableOpen");
+        QTest::newRow("file made read-only")
+            << int(Spoil::FileMode) << QString("it is marked read-only") << true;
+        QTest::newRow("file made read-only while another copy has it open")
+            << int(Spoil::FileModeWhileOpen) << QString("it is marked read-only") << false;
+        QTest::newRow("immutable file")
+            << int(Spoil::ImmutableFile) << QString("it is marked immutable") << true;
+        QTest::newRow("folder made read-only")
+            << int(Spoil::FolderMode) << QString("its folder %1 is marked read-only") << true;
+        QTest::newRow("immutable folder")
+            << int(Spoil::ImmutableFolder) << QString("its folder %1 is marked immutable") << true;
+    }
+
+    void storeThatCannotBeWrittenIsShownAndLeftAlone() {
+        QFETCH(int, spoil);
+        QFETCH(QString, reason);
+        QFETCH(bool, immutableOpen);
+        StoreGameAlpha();
+        if (!SpoilStore(static_cast<Spoil>(spoil))) {
+            QSKIP("setting the immutable flag needs CAP_LINUX_IMMUTABLE and a file system with it");
+        }
+        const QByteArray contents = Contents(m_file);
+        const int mode = Mode(m_file);
+
+        Start();
+        QCOMPARE(m_messages,
+                 QStringList{kStore + m_file +
+                             " cannot be changed: " + QString(reason).replace("%1", m_folder) +
+                             ".\n\nYour games and mail options are shown as stored, but changes "
+                             "you make cannot be kept" +
+                             (immutableOpen ? ", and changes another copy of the program makes "
+                                              "meanwhile are not seen."
+                                            : ".")});
+        QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("alpha"));
+        QCOMPARE(m_window->controls().row(1).email->text(), QStringLiteral("ann@example.org"));
+        ClickExit();
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_messages[1].startsWith("Your games and mail options could not all be saved"));
+        QVERIFY(m_window->isVisible());
+
+        Release();
+        QCOMPARE(Contents(m_file), contents);
+        QCOMPARE(Mode(m_file), mode);
+        // Nothing left behind that would keep the store from being written once it may be.
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"Zorvel.sqlite"});
+        QFile::setPermissions(m_file, QFile::ReadOwner | QFile::WriteOwner);
+        const std::unique_ptr<SqliteProfileStore> store = Store();
+        store->WriteStoreText("Settings", "LastGame", "beta");
+        QVERIFY(!store->TakeWriteFailure());
+    }
+
+    void damagedStoreIsKeptAsideAndANewOneStarted_data() {
+        QTest::addColumn<int>("damage");
+        QTest::newRow("not a database") << int(Damage::NotADatabase);
+        QTest::newRow("damaged page") << int(Damage::DamagedPage);
+        QTest::newRow("table that is not ours") << int(Damage::ForeignTable);
+    }
+
+    void damagedStoreIsKeptAsideAndANewOneStarted() {
+        QFETCH(int, damage);
+        StoreGameAlpha();
+        DamageStore(static_cast<Damage>(damage));
+        const QByteArray damaged = Contents(m_file);
+
+        Start();
+        const QStringList aside =
+            QDir(m_folder).entryList({QStringLiteral("Zorvel-damaged-*")}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(QRegularExpression(R"(^Zorvel-damaged-\d{4}-\d\d-\d\d-\d{6}\.sqlite$)")
+                     .match(aside[0])
+                     .hasMatch(),
+                 qPrintable(aside[0]));
+        const QString asidePath = m_folder + '/' + aside[0];
+        QCOMPARE(m_messages, QStringList{kStore + m_file +
+                                         " was damaged and could not be read.\n\nIt has been "
+                                         "kept as " +
+                                         asidePath +
+                                         ", and a new, empty store has been started in its "
+                                         "place."});
+        QCOMPARE(Contents(asidePath), damaged);
+        QCOMPARE(m_window->controls().gameSelector->currentText(), QString());
+
+        QTest::keyClicks(m_window->controls().gameSelector->lineEdit(), QStringLiteral("beta"));
+        ClickExit();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(!m_window->isVisible());
+        m_window.reset();
+        const std::unique_ptr<SqliteProfileStore> store = Store();
+        QCOMPARE(store->ReadStoreText("Settings", "Game1", ""), "beta");
+        QCOMPARE(store->TakeOpeningNotice(), "");
+    }
+
+    void damagedStoreThatCannotBeMovedIsLeftAlone() {
+        StoreGameAlpha();
+        DamageStore(Damage::NotADatabase);
+        const QByteArray damaged = Contents(m_file);
+        if (!SetImmutable(m_file, true)) {
+            QSKIP("setting the immutable flag needs CAP_LINUX_IMMUTABLE and a file system with it");
+        }
+        Start();
+        QCOMPARE(m_messages, QStringList{kStore + m_file +
+                                         " is damaged and cannot be read, and it could not be "
+                                         "moved aside: Operation not permitted.\n\nYour games "
+                                         "and mail options cannot be shown, and changes you make "
+                                         "cannot be kept."});
+        ClickExit();
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_window->isVisible());
+        Release();
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{"Zorvel.sqlite"});
+        QCOMPARE(Contents(m_file), damaged);
+    }
+};
+
+QTEST_MAIN(StoreOpeningTest)
+#include "StoreOpeningTest.moc"
