@@ -8,8 +8,9 @@
 #                                               print its log
 #   wine-session.sh stop DIR    stop everything and delete DIR
 set -euo pipefail
-# A Western system: the ANSI code page is 1252, whatever this machine's locale.
-wine=(env LC_ALL=en_US.UTF-8 /usr/lib/wine/wine64)
+# A Western system (ANSI code page 1252) with UTF-8 file names, whatever this
+# machine's locale: C.UTF-8 is always there, where en_US.UTF-8 may not be.
+wine=(env LC_ALL=C.UTF-8 /usr/lib/wine/wine64)
 command=${1:?usage: wine-session.sh start|run|test|stop DIR ...}
 dir=${2:?usage: wine-session.sh start|run|test|stop DIR ...}
 shift 2
