@@ -38,7 +38,7 @@ find_qt() {
   echo "$cache"
 }
 
-bash "$root/scripts/install-deps-windows.sh"
+bash "$root/scripts/install-deps.sh" --windows
 qt=$(find_qt)
 # -O2, not -O3: GCC 12 warns falsely about std::string at -O3.
 cmake -S "$root" -B "$build" -G Ninja \

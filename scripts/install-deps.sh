@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need.
-# Only asks apt when something is missing, so a second run costs nothing.
+# Installs the Debian 12 packages that building, running and testing need;
+# with --windows, those that cross-building for Windows and testing under
+# Wine need. Only asks apt when something is missing, so a second run costs
+# nothing.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config git
-  qt6-base-dev libgl-dev
-  libsqlite3-dev
-  libgmime-3.0-dev libcurl4-openssl-dev
-  fonts-liberation fontconfig
-  python3 python3-aiosmtpd msmtp openssl ca-certificates time
-)
+if [ "${1:-}" = "--windows" ]; then
+  packages=(
+    cmake ninja-build
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    qt6-base-dev qt6-base-dev-tools
+    wine64 fonts-wine
+    xvfb openbox
+  )
+else
+  packages=(
+    cmake ninja-build g++ pkg-config git
+    qt6-base-dev libgl-dev
+    libsqlite3-dev
+    libgmime-3.0-dev libcurl4-openssl-dev
+    fonts-liberation fontconfig
+    python3 python3-aiosmtpd msmtp openssl ca-certificates time
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
