@@ -2,19 +2,29 @@
 
 #include <windows.h>
 
-std::optional<std::wstring> WidenUtf8(std::string_view utf8) {
+namespace {
+// `flags` 0 replaces invalid bytes; MB_ERR_INVALID_CHARS makes them fail.
+std::optional<std::wstring> Widen(std::string_view utf8, DWORD flags) {
     if (utf8.empty()) {
         return std::wstring();
     }
     const int size = static_cast<int>(utf8.size());
-    const int length =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(CP_UTF8, flags, utf8.data(), size, nullptr, 0);
     if (length == 0) {
         return std::nullopt;
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length);
+    MultiByteToWideChar(CP_UTF8, flags, utf8.data(), size, wide.data(), length);
     return wide;
+}
+} // namespace
+
+std::optional<std::wstring> WidenUtf8(std::string_view utf8) {
+    return Widen(utf8, MB_ERR_INVALID_CHARS);
+}
+
+std::wstring WidenUtf8Replacing(std::string_view utf8) {
+    return Widen(utf8, 0).value_or(std::wstring());
 }
 
 std::string NarrowToUtf8(std::wstring_view wide) {

@@ -1,4 +1,5 @@
 #include "RegistryProfileStore.h"
+#include "WideText.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -7,29 +8,6 @@
 #include <utility>
 
 namespace {
-
-std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(std::wstring_view wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
 
 // One open registry key, closed when it goes.
 class RegistryKey {
@@ -100,12 +78,13 @@ std::vector<std::int32_t> SeriesNumbers(HKEY key, std::wstring_view prefix, std:
 
 RegistryProfileStore::RegistryProfileStore(const std::string& company,
                                            const std::string& applicationName)
-    : m_applicationKey(L"Software\\" + Widen(company) + L"\\" + Widen(applicationName)) {}
+    : m_applicationKey(L"Software\\" + WidenUtf8Replacing(company) + L"\\" +
+                       WidenUtf8Replacing(applicationName)) {}
 
 std::string RegistryProfileStore::ReadStoreText(std::string_view section, std::string_view name,
                                                 std::string_view defaultText) {
     const RegistryKey key(SectionPath(section));
-    const std::wstring value = Widen(name);
+    const std::wstring value = WidenUtf8Replacing(name);
     DWORD size = 0;
     if (key.Handle() == nullptr || RegGetValueW(key.Handle(), nullptr, value.c_str(), RRF_RT_REG_SZ,
                                                 nullptr, nullptr, &size) != ERROR_SUCCESS) {
@@ -120,7 +99,7 @@ std::string RegistryProfileStore::ReadStoreText(std::string_view section, std::s
     while (!text.empty() && text.back() == L'\0') {
         text.pop_back();
     }
-    return Narrow(text);
+    return NarrowToUtf8(text);
 }
 
 std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::string_view name,
@@ -129,8 +108,8 @@ std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::s
     DWORD value = 0;
     DWORD size = static_cast<DWORD>(sizeof(value));
     if (key.Handle() == nullptr ||
-        RegGetValueW(key.Handle(), nullptr, Widen(name).c_str(), RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS) {
+        RegGetValueW(key.Handle(), nullptr, WidenUtf8Replacing(name).c_str(), RRF_RT_REG_DWORD,
+                     nullptr, &value, &size) != ERROR_SUCCESS) {
         return defaultValue;
     }
     return static_cast<std::int32_t>(value);
@@ -139,10 +118,10 @@ std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::s
 void RegistryProfileStore::WriteStoreText(std::string_view section, std::string_view name,
                                           std::string_view text) {
     const RegistryKey key(SectionPath(section));
-    const std::wstring wide = Widen(text);
+    const std::wstring wide = WidenUtf8Replacing(text);
     const auto bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
     if (key.Handle() == nullptr ||
-        RegSetValueExW(key.Handle(), Widen(name).c_str(), 0, REG_SZ,
+        RegSetValueExW(key.Handle(), WidenUtf8Replacing(name).c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(wide.c_str()), bytes) != ERROR_SUCCESS) {
         m_writeFailed = true;
     }
@@ -153,7 +132,7 @@ void RegistryProfileStore::WriteStoreInt(std::string_view section, std::string_v
     const RegistryKey key(SectionPath(section));
     const auto number = static_cast<DWORD>(value);
     if (key.Handle() == nullptr ||
-        RegSetValueExW(key.Handle(), Widen(name).c_str(), 0, REG_DWORD,
+        RegSetValueExW(key.Handle(), WidenUtf8Replacing(name).c_str(), 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&number),
                        static_cast<DWORD>(sizeof(number))) != ERROR_SUCCESS) {
         m_writeFailed = true;
@@ -167,7 +146,7 @@ std::vector<NumberedText> RegistryProfileStore::ReadStoreTextSeries(std::string_
     if (last > 0) {
         const RegistryKey key(SectionPath(section));
         if (key.Handle() != nullptr) {
-            numbers = SeriesNumbers(key.Handle(), Widen(prefix), last);
+            numbers = SeriesNumbers(key.Handle(), WidenUtf8Replacing(prefix), last);
         }
     }
     std::sort(numbers.begin(), numbers.end());
@@ -201,5 +180,6 @@ bool RegistryProfileStore::TakeWriteFailure() {
 }
 
 std::wstring RegistryProfileStore::SectionPath(std::string_view section) const {
-    return section.empty() ? m_applicationKey : m_applicationKey + L"\\" + Widen(section);
+    return section.empty() ? m_applicationKey
+                           : m_applicationKey + L"\\" + WidenUtf8Replacing(section);
 }
