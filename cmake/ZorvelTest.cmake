@@ -1,6 +1,7 @@
 # zorvel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT ...] [TIMEOUT s])
-# Every test runs without a display and with HOME and XDG_CONFIG_HOME in a
-# folder of its own, so no test ever touches the user's real store.
+# Every test runs without a display and with HOME, XDG_CONFIG_HOME and
+# XDG_STATE_HOME in a folder of its own, so no test ever touches the user's
+# real store or send record.
 # Cross-built for Windows, every test runs under Wine in one throw-away
 # session (prefix and X display) that CTest starts before the tests and
 # removes after them; the windows platform runs there on a real display.
@@ -33,7 +34,7 @@ function(zorvel_add_test name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/.config;${ARG_ENVIRONMENT}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_STATE_HOME=${home}/.local/state;${ARG_ENVIRONMENT}")
   if(ZORVEL_WINE_SESSION)
     # Wine swaps any MAPI32.DLL for its own unless told to load ours.
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=mapi32=n")

@@ -5,6 +5,10 @@ std::string TurnFilePath(const GameRecord& game, int number) {
     if (slot.email.empty() || slot.send == 0) {
         return {};
     }
+    return TurnFileLocation(game, number);
+}
+
+std::string TurnFileLocation(const GameRecord& game, int number) {
     return game.directory + kPathSeparator + TurnFileName(game, number);
 }
 

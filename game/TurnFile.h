@@ -15,6 +15,9 @@ inline constexpr char kPathSeparator = '/';
 // Empty when the row has no address or is not selected. Nothing is trimmed.
 std::string TurnFilePath(const GameRecord& game, int number);
 
+// Where player `number`'s turn file is, whether or not the row is selected.
+std::string TurnFileLocation(const GameRecord& game, int number);
+
 // The name the recipient sees for player `number`'s turn file: "<name>.m<number>".
 std::string TurnFileName(const GameRecord& game, int number);
 

@@ -1,11 +1,12 @@
 #include "TurnDispatcher.h"
 
 #include "MailTextCheck.h"
+#include "MapiFailureTexts.h"
 #include "TurnFile.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace {
 constexpr std::string_view kMakerAddress = "https://zorvel.example.org";
@@ -29,25 +30,83 @@ std::string Lines(const std::vector<std::string>& lines) {
     }
     return text;
 }
+
+// "none", "Player 5" or "Players 1, 2, 4".
+std::string PlayerList(const std::vector<int>& players) {
+    if (players.empty()) {
+        return "none";
+    }
+    std::string list = players.size() == 1 ? "Player " : "Players ";
+    for (std::size_t index = 0; index < players.size(); ++index) {
+        list += (index == 0 ? "" : ", ") + std::to_string(players[index]);
+    }
+    return list;
+}
+
+std::string WhatWouldGo(const SendPlan& plan) {
+    if (!plan.problems.empty()) {
+        return Lines(plan.problems) + "\n\nThese must be mended before anything can be sent.";
+    }
+    if (plan.mails.empty()) {
+        return "No player is selected: nothing would be sent.";
+    }
+    std::vector<std::string> lines{"These messages would go out:"};
+    std::transform(plan.mails.begin(), plan.mails.end(), std::back_inserter(lines), PlanLine);
+    std::string text = Lines(lines);
+    if (!plan.warnings.empty()) {
+        text += "\n\nWarnings:\n" + Lines(plan.warnings);
+    }
+    return text;
+}
+
 } // namespace
 
 TurnDispatcher::TurnDispatcher(GameRecord& game, MailSettings& settings, DispatchWindow& window,
-                               MapiLibrary& library)
-    : game_(game), settings_(settings), window_(window), library_(library) {}
+                               MapiLibrary& library, SendServices& services)
+    : game_(game), settings_(settings), window_(window), library_(library), services_(services) {}
 
 void TurnDispatcher::SendFiles() {
+    RunFor({});
+}
+
+void TurnDispatcher::SendPlayers(const std::vector<int>& players) {
+    if (!players.empty()) {
+        RunFor(players);
+    }
+}
+
+void TurnDispatcher::RunFor(std::vector<int> requested) {
     window_.BeginWaitCursor();
-    // The check must see what is on screen; the run reads again after logon.
+    do {
+        requested = RunOnce(requested);
+    } while (!requested.empty());
+    window_.EndWaitCursor();
+}
+
+std::vector<int> TurnDispatcher::RunOnce(const std::vector<int>& requested) {
+    // The checks must see what is on screen; the run reads again after logon.
     window_.ReadControls();
-    if (TextsFit() && library_.Bind()) {
-        window_.Block();
-        const MapiULong result = RunSession(window_.OwnerHandle());
-        window_.GiveBack();
-        if (result == SUCCESS_SUCCESS) {
+    if (!TextsFit()) {
+        return {};
+    }
+    std::unique_ptr<Run> run = Prepare(requested);
+    if (!run || !library_.Bind()) {
+        return {};
+    }
+    const Outcome outcome = Execute(*run);
+    run.reset(); // the game is free again before the host is asked anything
+    if (outcome.notSent.empty()) {
+        if (outcome.result == SUCCESS_SUCCESS) {
             window_.ShowMessage(SentReport(sentCount_));
         }
+        return {};
     }
-    window_.EndWaitCursor();
+    const std::string summary =
+        "Sent: " + PlayerList(outcome.sent) + ". Not sent: " + PlayerList(outcome.notSent) + ".";
+    if (outcome.sendingBegan && window_.AskSendRest(summary)) {
+        return outcome.notSent;
+    }
+    return {};
 }
 
 bool TurnDispatcher::TextsFit() {
@@ -59,24 +118,90 @@ bool TurnDispatcher::TextsFit() {
     return problems.empty();
 }
 
-MapiULong TurnDispatcher::RunSession(MapiUIParam owner) {
+std::unique_ptr<TurnDispatcher::Run> TurnDispatcher::Prepare(const std::vector<int>& requested) {
+    auto run = std::make_unique<Run>();
+    run->lock = LockGame();
+    if (!run->lock) {
+        return nullptr;
+    }
+    run->plan = Plan(SelectedPlayers(game_, requested), run->number);
+    run->subject = game_.name;
+    if (!HostAccepts(run->plan)) {
+        return nullptr;
+    }
+    return run;
+}
+
+std::unique_ptr<RunLock> TurnDispatcher::LockGame() {
+    std::string problem;
+    std::unique_ptr<RunLock> lock =
+        services_.locks.Acquire(services_.names.Fold(game_.name), problem);
+    if (!lock) {
+        window_.ShowMessage(problem.empty() ? "Another run is mailing the turns of " + game_.name +
+                                                  " right now. Send again when it has ended."
+                                            : problem);
+    }
+    return lock;
+}
+
+SendPlan TurnDispatcher::Plan(const std::vector<int>& players, int& nextRun) {
+    std::string problem;
+    const std::optional<SendHistory> history = ReadHistory(problem);
+    nextRun = history ? history->NextRun() : 1;
+    SendPlan plan =
+        PlanSend(game_, players, services_.files, history ? &*history : nullptr, services_.clock);
+    if (!history) {
+        plan.warnings.insert(plan.warnings.begin(),
+                             "The send record " + services_.record.Location() + " " + problem +
+                                 ", so the turn files were not compared with those sent before.");
+    }
+    return plan;
+}
+
+bool TurnDispatcher::HostAccepts(const SendPlan& plan) {
+    if (!plan.problems.empty()) {
+        window_.ShowMessage(Lines(plan.problems) + "\n\nNothing was sent.");
+        return false;
+    }
+    return plan.warnings.empty() || window_.AskSendAnyway(Lines(plan.warnings));
+}
+
+TurnDispatcher::Outcome TurnDispatcher::Execute(Run& run) {
+    window_.Block();
+    const Outcome outcome = RunSession(window_.OwnerHandle(), run);
+    window_.GiveBack();
+    return outcome;
+}
+
+TurnDispatcher::Outcome TurnDispatcher::RunSession(MapiUIParam owner, Run& run) {
+    Outcome outcome;
     if (!library_.Logon(owner, settings_.mailProfile, settings_.password)) {
-        return library_.lastResult();
+        outcome.result = library_.lastResult();
+        return outcome;
     }
     // A text over the window's limit has been reported by its own check; the
     // run goes on with what was read.
     window_.ReadControls();
-    MapiULong failure = SUCCESS_SUCCESS;
+    RunRecorder recorder(services_, game_.name, run.number);
     TurnMailSet mails(library_.codePage());
-    if (!ComposeAll(owner, mails) || !SendAll(owner, mails)) {
-        failure = library_.lastResult();
+    if (ComposeAll(owner, run, mails)) {
+        SendAll(owner, run.plan, mails, recorder, outcome);
+    } else {
+        outcome.result = library_.lastResult();
+        for (const PlannedMail& mail : run.plan.mails) {
+            recorder.NotSent(mail, "an address was not resolved");
+            outcome.notSent.push_back(mail.player);
+        }
     }
     const MapiULong logoff = library_.Logoff(owner);
     library_.ReleaseResolvedNames();
-    return failure != SUCCESS_SUCCESS ? failure : logoff;
+    if (outcome.result == SUCCESS_SUCCESS) {
+        outcome.result = logoff;
+    }
+    return outcome;
 }
 
-bool TurnDispatcher::ComposeAll(MapiUIParam owner, TurnMailSet& mails) {
+bool TurnDispatcher::ComposeAll(MapiUIParam owner, const Run& run, TurnMailSet& mails) {
     if (!settings_.returnEmail.empty()) {
         const std::optional<MapiRecipDesc> originator =
             library_.ResolveName(owner, settings_.returnEmail);
@@ -85,41 +210,121 @@ bool TurnDispatcher::ComposeAll(MapiUIParam owner, TurnMailSet& mails) {
         }
         mails.SetOriginator(*originator);
     }
-    mails.SetTexts(game_.name, NoteText(game_.notes));
+    mails.SetTexts(run.subject, NoteText(game_.notes));
+    const std::vector<PlannedMail>& planned = run.plan.mails;
+    if (planned.size() == 1 && planned.front().player == RecordLine::kTestMessage) {
+        return ComposeMail(owner, planned.front(), mails);
+    }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        if (!ComposePlayer(owner, number, mails)) {
+        window_.RefreshRow(number);
+        const auto mail = std::find_if(planned.begin(), planned.end(),
+                                       [number](const auto& m) { return m.player == number; });
+        if (mail != planned.end() && !ComposeMail(owner, *mail, mails)) {
             return false;
         }
     }
     return true;
 }
 
-bool TurnDispatcher::ComposePlayer(MapiUIParam owner, int number, TurnMailSet& mails) {
-    window_.RefreshRow(number);
-    const PlayerSlot& slot = game_.player(number);
-    if (slot.send == 0) {
-        return true;
-    }
-    const std::optional<MapiRecipDesc> recipient = library_.ResolveName(owner, slot.email);
+bool TurnDispatcher::ComposeMail(MapiUIParam owner, const PlannedMail& mail, TurnMailSet& mails) {
+    const std::optional<MapiRecipDesc> recipient = library_.ResolveName(owner, mail.address);
     if (!recipient) {
         return false;
     }
-    std::vector<Attachment> attachments{{slot.turnFile, TurnFileName(game_, number)}};
-    if (game_.addFile != 0) {
-        attachments.push_back({game_.filePath, AttachmentName(game_.filePath)});
+    std::vector<Attachment> attachments;
+    for (const PlannedFile& file : mail.files) {
+        attachments.push_back({file.path, file.name});
     }
-    mails.Add(*recipient, std::move(attachments));
+    mails.Add(*recipient, attachments);
     return true;
 }
 
-bool TurnDispatcher::SendAll(MapiUIParam owner, TurnMailSet& mails) {
+void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSet& mails,
+                             RunRecorder& recorder, Outcome& outcome) {
     sentCount_ = 0;
-    for (std::size_t index = 0; index < mails.size(); ++index) {
-        MapiMessage message = mails.Message(index);
-        if (!library_.SendMail(owner, message)) {
-            return false;
-        }
-        ++sentCount_;
+    outcome.sendingBegan = true;
+    const int total = static_cast<int>(plan.mails.size());
+    if (total > 0) {
+        window_.StartProgress(total);
     }
-    return true;
+    std::string stopped; // why the rest is not sent
+    std::size_t index = 0;
+    for (; index < plan.mails.size() && stopped.empty(); ++index) {
+        const PlannedMail& mail = plan.mails[index];
+        const int number = static_cast<int>(index) + 1;
+        if (!window_.ShowProgress(number, ProgressText(mail, number, total))) {
+            stopped = "cancelled";
+            break;
+        }
+        if (!recorder.Handover(mail)) {
+            window_.ShowMessage(recorder.problem() + ". Nothing more was sent.");
+            stopped = "the send record could not be written";
+            break;
+        }
+        MapiMessage message = mails.Message(index);
+        if (library_.SendMail(owner, message)) {
+            recorder.Sent(mail);
+            outcome.sent.push_back(mail.player);
+            ++sentCount_;
+            continue;
+        }
+        outcome.result = library_.lastResult();
+        recorder.Refused(mail, outcome.result, SendMailFailureText(outcome.result));
+        outcome.notSent.push_back(mail.player);
+        stopped = "an earlier message was refused";
+    }
+    for (; index < plan.mails.size(); ++index) {
+        recorder.NotSent(plan.mails[index], stopped);
+        outcome.notSent.push_back(plan.mails[index].player);
+    }
+    if (total > 0) {
+        window_.EndProgress();
+    }
+}
+
+void TurnDispatcher::CheckTurnFiles() {
+    window_.BeginWaitCursor();
+    window_.ReadControls();
+    int nextRun = 0;
+    const SendPlan plan = Plan(SelectedPlayers(game_, {}), nextRun);
+    window_.EndWaitCursor();
+    window_.ShowMessage(WhatWouldGo(plan));
+}
+
+void TurnDispatcher::SendTestMessage() {
+    window_.BeginWaitCursor();
+    window_.ReadControls();
+    if (!settings_.returnEmail.empty() && TextsFit()) {
+        Run run;
+        run.lock = LockGame();
+        std::string problem;
+        const std::optional<SendHistory> history = ReadHistory(problem);
+        run.number = history ? history->NextRun() : 1;
+        run.plan.mails.push_back({RecordLine::kTestMessage, settings_.returnEmail, {}});
+        run.subject = game_.name + " (test)";
+        if (run.lock && library_.Bind()) {
+            const Outcome outcome = Execute(run);
+            if (outcome.result == SUCCESS_SUCCESS && outcome.notSent.empty()) {
+                window_.ShowMessage("A test message went to " + settings_.returnEmail + ".");
+            }
+        }
+    }
+    window_.EndWaitCursor();
+}
+
+std::optional<SendHistory> TurnDispatcher::History() {
+    std::string problem;
+    std::optional<SendHistory> history = ReadHistory(problem);
+    if (!history) {
+        window_.ShowMessage("The send record " + services_.record.Location() + " " + problem + ".");
+    }
+    return history;
+}
+
+std::optional<SendHistory> TurnDispatcher::ReadHistory(std::string& problem) {
+    const std::optional<std::vector<std::string>> lines = services_.record.ReadLines(problem);
+    if (!lines) {
+        return std::nullopt;
+    }
+    return SendHistory(*lines, game_.name, services_.names);
 }

@@ -3,37 +3,83 @@
 #include "DispatchWindow.h"
 #include "GameRecord.h"
 #include "MapiLibrary.h"
+#include "RunRecorder.h"
+#include "SendChecks.h"
+#include "SendServices.h"
 #include "TurnMailSet.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 // The "Send Files" run: mails every selected player of the game on screen his
 // turn file (and the further file when ticked) and reports how many went out.
-// Every text goes over in the library's code page; a run with a text the code
-// page cannot hold stops before the library is loaded.
+// Before anything is loaded the texts must fit the library's code page and
+// every file must be there; warnings about files that look stale need the
+// host's word. Each message is recorded before and after it goes, and a run
+// that did not send everything says who got his turn.
 class TurnDispatcher {
 public:
     TurnDispatcher(GameRecord& game, MailSettings& settings, DispatchWindow& window,
-                   MapiLibrary& library);
+                   MapiLibrary& library, SendServices& services);
 
     // Reports every failure and the count itself, in the window's message boxes.
     void SendFiles();
+    // The same run for exactly these players, whatever their Send boxes say.
+    void SendPlayers(const std::vector<int>& players);
+    // The checks and the list of what would go out; sends nothing.
+    void CheckTurnFiles();
+    // One message without attachment to the return address.
+    void SendTestMessage();
+
+    // The game's part of the send record; nullopt, after saying why, when
+    // the record cannot be read.
+    std::optional<SendHistory> History();
 
     // Messages accepted by the current or last run.
     int sentCount() const { return sentCount_; }
 
 private:
+    struct Run {
+        SendPlan plan;
+        std::unique_ptr<RunLock> lock;
+        int number = 0;
+        std::string subject;
+    };
+    struct Outcome {
+        MapiULong result = SUCCESS_SUCCESS;
+        bool sendingBegan = false;
+        std::vector<int> sent;
+        std::vector<int> notSent;
+    };
+
+    void RunFor(std::vector<int> requested);
+    // The players to send again when the host asks for it after a partial run.
+    std::vector<int> RunOnce(const std::vector<int>& requested);
+    // Null when the run must not go on; every reason has been shown.
+    std::unique_ptr<Run> Prepare(const std::vector<int>& requested);
+    std::unique_ptr<RunLock> LockGame();
+    SendPlan Plan(const std::vector<int>& players, int& nextRun);
+    bool HostAccepts(const SendPlan& plan);
+    // Blocks the window for logon to logoff, and gives it back.
+    Outcome Execute(Run& run);
     // False, with one line for each text the mail library cannot take shown.
     bool TextsFit();
-    // Logon to logoff; returns the run's result code.
-    MapiULong RunSession(MapiUIParam owner);
+    // Logon to logoff; the outcome holds the run's result code.
+    Outcome RunSession(MapiUIParam owner, Run& run);
     // False with the failure already shown; nothing is sent then.
-    bool ComposeAll(MapiUIParam owner, TurnMailSet& mails);
-    bool ComposePlayer(MapiUIParam owner, int number, TurnMailSet& mails);
-    // Stops at the first refusal; earlier messages stay sent.
-    bool SendAll(MapiUIParam owner, TurnMailSet& mails);
+    bool ComposeAll(MapiUIParam owner, const Run& run, TurnMailSet& mails);
+    bool ComposeMail(MapiUIParam owner, const PlannedMail& mail, TurnMailSet& mails);
+    // Stops at the first refusal or Cancel; earlier messages stay sent.
+    void SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSet& mails, RunRecorder& recorder,
+                 Outcome& outcome);
+    std::optional<SendHistory> ReadHistory(std::string& problem);
 
     GameRecord& game_;
     MailSettings& settings_;
     DispatchWindow& window_;
     MapiLibrary& library_;
+    SendServices& services_;
     int sentCount_ = 0;
 };

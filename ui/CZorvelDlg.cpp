@@ -9,6 +9,8 @@
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
 #include "ProgramIcon.h"
+#include "SendHistoryDlg.h"
+#include "SendProgressDlg.h"
 #include "SystemMenu.h"
 
 #include <QCheckBox>
@@ -17,6 +19,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 #include <limits>
@@ -59,10 +62,13 @@ CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, std::string mailLibr
       m_selector(new GameSelectorBox(*m_controls.gameSelector)),
       m_inputBlocker(new InputBlocker(*this)), m_profileStore(std::move(store)),
       m_store(*m_profileStore, m_game, m_mail, *this, *m_selector),
-      m_mapi(*this, std::move(mailLibrary)), m_dispatcher(m_game, m_mail, *this, m_mapi) {
+      m_mapi(*this, std::move(mailLibrary)), m_sendParts(SendRecordParts::ForUser()),
+      m_sendServices(m_sendParts->services()), m_progress(new SendProgressDlg(this)),
+      m_dispatcher(m_game, m_mail, *this, m_mapi, m_sendServices) {
     MessageBoxes::SetOwner(this);
     StartUp();
     ConnectHandlers();
+    ConnectMenus();
 }
 
 void CZorvelDlg::StartUp() {
@@ -252,6 +258,87 @@ void CZorvelDlg::GiveBack() {
 
 MapiUIParam CZorvelDlg::OwnerHandle() const {
     return static_cast<MapiUIParam>(winId());
+}
+
+bool CZorvelDlg::AskSendAnyway(const std::string& warnings) {
+    return MessageBoxes::Show(QString::fromStdString(warnings),
+                              QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel,
+                              {{QMessageBox::Yes, QStringLiteral("Send anyway")}}) ==
+           QMessageBox::Yes;
+}
+
+bool CZorvelDlg::AskSendRest(const std::string& outcome) {
+    return MessageBoxes::Show(QString::fromStdString(outcome), QMessageBox::Retry | QMessageBox::Ok,
+                              QMessageBox::Ok,
+                              {{QMessageBox::Retry, QStringLiteral("Send to those not sent")}}) ==
+           QMessageBox::Retry;
+}
+
+void CZorvelDlg::StartProgress(int total) {
+    m_progress->Start(total);
+}
+
+bool CZorvelDlg::ShowProgress(int number, const std::string& text) {
+    return m_progress->Step(number, QString::fromStdString(text));
+}
+
+void CZorvelDlg::EndProgress() {
+    m_progress->Finish();
+}
+
+void CZorvelDlg::ConnectMenus() {
+    const auto popUp = [](QWidget* widget, QMenu* menu, const QPoint& at) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(widget->mapToGlobal(at));
+    };
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        QLineEdit* email = m_controls.row(number).email;
+        email->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(email, &QWidget::customContextMenuRequested, this,
+                [this, email, number, popUp](const QPoint& at) {
+                    popUp(email, AddressMenu(number), at);
+                });
+    }
+    QPushButton* sendFiles = m_controls.sendFiles;
+    sendFiles->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(sendFiles, &QWidget::customContextMenuRequested, this,
+            [this, sendFiles, popUp](const QPoint& at) { popUp(sendFiles, SendFilesMenu(), at); });
+}
+
+QMenu* CZorvelDlg::AddressMenu(int number) {
+    QLineEdit* email = m_controls.row(number).email;
+    QMenu* menu = email->createStandardContextMenu();
+    menu->addSeparator();
+    const QString player = QString::number(number);
+    QAction* sendOne = menu->addAction(QStringLiteral("Send to Player %1 only").arg(player), this,
+                                       [this, number] { m_dispatcher.SendPlayers({number}); });
+    sendOne->setEnabled(!email->text().isEmpty());
+    menu->addAction(
+        QStringLiteral("What was sent to Player %1...").arg(player), this, [this, number] {
+            ShowHistory(QStringLiteral("What was sent to Player %1").arg(number), number);
+        });
+    return menu;
+}
+
+QMenu* CZorvelDlg::SendFilesMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction(QStringLiteral("Check turn files"), this,
+                    [this] { m_dispatcher.CheckTurnFiles(); });
+    QAction* test = menu->addAction(QStringLiteral("Send a test message to me"), this,
+                                    [this] { m_dispatcher.SendTestMessage(); });
+    test->setEnabled(!m_mail.returnEmail.empty());
+    menu->addAction(QStringLiteral("Sent history..."), this, [this] {
+        ShowHistory(QStringLiteral("Sent history: %1").arg(m_selector->EditText()), std::nullopt);
+    });
+    return menu;
+}
+
+void CZorvelDlg::ShowHistory(const QString& title, std::optional<int> player) {
+    ReadControls();
+    const std::optional<SendHistory> history = m_dispatcher.History();
+    if (history) {
+        SendHistoryDlg(title, history->Entries(player), m_sendServices.clock, this).exec();
+    }
 }
 
 void CZorvelDlg::OnEmailEdited(int number) {

@@ -8,6 +8,7 @@
 #include "MapiLibrary.h"
 #include "ProfileStore.h"
 #include "RowRefresh.h"
+#include "SendRecordParts.h"
 #include "TurnDispatcher.h"
 
 #include <QDialog>
@@ -16,6 +17,8 @@
 
 class GameSelectorBox;
 class InputBlocker;
+class QMenu;
+class SendProgressDlg;
 
 // The main window: one game on screen, its sixteen player rows, the game's
 // fields and the commands. It owns the game record and the mail options and
@@ -54,6 +57,17 @@ public:
     void Block() override;
     void GiveBack() override;
     MapiUIParam OwnerHandle() const override;
+    bool AskSendAnyway(const std::string& warnings) override;
+    bool AskSendRest(const std::string& outcome) override;
+    void StartProgress(int total) override;
+    bool ShowProgress(int number, const std::string& text) override;
+    void EndProgress() override;
+
+    // The context menus, built afresh each time they open: a player row's
+    // address field, and the "Send Files" button.
+    QMenu* AddressMenu(int number);
+    QMenu* SendFilesMenu();
+    SendProgressDlg& progressWindow() { return *m_progress; }
 
     GameRecord& game() { return m_game; }
     MailSettings& mailSettings() { return m_mail; }
@@ -78,6 +92,8 @@ private:
     void OnDirectoryEdited();
     void OnSendBoxClicked();
     void OnBrowse();
+    void ConnectMenus();
+    void ShowHistory(const QString& title, std::optional<int> player);
 
     void ReadTexts();
     void WriteTexts();
@@ -90,5 +106,8 @@ private:
     std::unique_ptr<ProfileStore> m_profileStore;
     GameStore m_store;
     MapiLibrary m_mapi;
+    std::unique_ptr<SendRecordParts> m_sendParts;
+    SendServices m_sendServices;
+    SendProgressDlg* m_progress;
     TurnDispatcher m_dispatcher;
 };

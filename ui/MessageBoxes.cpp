@@ -1,5 +1,6 @@
 #include "MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QPointer>
 
@@ -20,6 +21,11 @@ QMessageBox::StandardButton Exec(const MessageBoxes::Request& request) {
     if (request.defaultButton != QMessageBox::NoButton) {
         box.setDefaultButton(request.defaultButton);
     }
+    for (auto it = request.buttonTexts.cbegin(); it != request.buttonTexts.cend(); ++it) {
+        if (QAbstractButton* button = box.button(it.key())) {
+            button->setText(it.value());
+        }
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -29,12 +35,21 @@ QMessageBox::StandardButton MessageBoxes::Show(const QString& text,
                                                QMessageBox::StandardButtons buttons,
                                                QMessageBox::StandardButton defaultButton,
                                                QMessageBox::Icon icon) {
+    return Show(text, buttons, defaultButton, {}, icon);
+}
+
+QMessageBox::StandardButton
+MessageBoxes::Show(const QString& text, QMessageBox::StandardButtons buttons,
+                   QMessageBox::StandardButton defaultButton,
+                   const QMap<QMessageBox::StandardButton, QString>& buttonTexts,
+                   QMessageBox::Icon icon) {
     const Request request{QCoreApplication::applicationName(),
                           text,
                           buttons,
                           defaultButton,
                           icon == QMessageBox::NoIcon ? QMessageBox::Warning : icon,
-                          Owner()};
+                          Owner(),
+                          buttonTexts};
     if (AnswererSlot()) {
         return AnswererSlot()(request);
     }

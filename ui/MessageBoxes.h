@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 
@@ -19,12 +20,20 @@ public:
         QMessageBox::StandardButton defaultButton;
         QMessageBox::Icon icon;
         QWidget* owner;
+        // Captions in place of the standard ones, by button ("Send anyway" on Yes).
+        QMap<QMessageBox::StandardButton, QString> buttonTexts;
     };
     using Answerer = std::function<QMessageBox::StandardButton(const Request&)>;
 
     static QMessageBox::StandardButton
     Show(const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
          QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+         QMessageBox::Icon icon = QMessageBox::NoIcon);
+    // The same, with the buttons named in `buttonTexts` captioned so.
+    static QMessageBox::StandardButton
+    Show(const QString& text, QMessageBox::StandardButtons buttons,
+         QMessageBox::StandardButton defaultButton,
+         const QMap<QMessageBox::StandardButton, QString>& buttonTexts,
          QMessageBox::Icon icon = QMessageBox::NoIcon);
 
     // The window that owns the boxes; null when none does.

@@ -49,3 +49,32 @@ void RecordingWindow::SetSendBoxEnabled(int number, bool enabled) {
 void RecordingWindow::UncheckSendBox(int number) {
     sendBoxChecked.at(static_cast<std::size_t>(number - 1)) = false;
 }
+
+bool RecordingWindow::AskSendAnyway(const std::string& warnings) {
+    timeline_.Note("Ask: " + warnings);
+    return sendAnyway;
+}
+
+bool RecordingWindow::AskSendRest(const std::string& outcome) {
+    timeline_.Note("Ask: " + outcome);
+    return sendRest;
+}
+
+// Progress stays out of the timeline: it comes between the mail calls of
+// every run, and the tests that look at it read `progress`.
+void RecordingWindow::StartProgress(int total) {
+    progress.push_back("of " + std::to_string(total));
+}
+
+bool RecordingWindow::ShowProgress(int number, const std::string& text) {
+    progress.push_back(text);
+    if (number != cancelAt) {
+        return true;
+    }
+    cancelAt = 0; // once: the next run goes through
+    return false;
+}
+
+void RecordingWindow::EndProgress() {
+    progress.push_back("end");
+}

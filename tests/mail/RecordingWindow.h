@@ -6,6 +6,8 @@
 #include "ScriptedMapi.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
 // A main window that notes each thing asked of it into the scripted mail
 // library's timeline, so window and mail calls can be checked in one order.
@@ -21,6 +23,13 @@ public:
     bool controlsAccepted = true;
     std::array<bool, kPlayerCount> sendBoxEnabled;
     std::array<bool, kPlayerCount> sendBoxChecked;
+    // The progress texts shown, in order; Cancel is pressed when message
+    // `cancelAt` (counted from 1) is about to go, once.
+    std::vector<std::string> progress;
+    int cancelAt = 0;
+    // The host's answers to "Send anyway" and "Send to those not sent".
+    bool sendAnyway = false;
+    bool sendRest = false;
 
     void ShowMessage(const std::string& text) override;
     void BeginWaitCursor() override;
@@ -30,6 +39,11 @@ public:
     bool ReadControls() override;
     void RefreshRow(int number) override;
     MapiUIParam OwnerHandle() const override { return kOwner; }
+    bool AskSendAnyway(const std::string& warnings) override;
+    bool AskSendRest(const std::string& outcome) override;
+    void StartProgress(int total) override;
+    bool ShowProgress(int number, const std::string& text) override;
+    void EndProgress() override;
 
 private:
     void SetSendBoxEnabled(int number, bool enabled) override;

@@ -1,13 +1,17 @@
 #include "TurnDispatcher.h"
 #include "MailCodePage.h"
 #include "MapiLibrary.h"
+#include "MemorySendServices.h"
 #include "RecordingWindow.h"
 #include "ScriptedMapi.h"
 #include "TurnFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "SendHistory.h"
 
 #include <set>
 
@@ -93,7 +97,9 @@ struct Host {
     MailSettings settings;
     RecordingWindow window{game, mapi};
     MapiLibrary library;
-    TurnDispatcher dispatcher{game, settings, window, library};
+    MemorySendServices outside;
+    SendServices services = outside.services();
+    TurnDispatcher dispatcher{game, settings, window, library, services};
 };
 
 QStringList Repeat(const QString& step, int times) {
@@ -170,6 +176,17 @@ private slots:
     void textsCrossInTheCodePage();
     void systemCodePage_data();
     void systemCodePage();
+
+    void fileProblemsStopBeforeTheLibraryLoads_data();
+    void fileProblemsStopBeforeTheLibraryLoads();
+    void staleTurnFilesNeedTheHostsWord_data();
+    void staleTurnFilesNeedTheHostsWord();
+    void aStoppedRunSaysWhoGotHisTurnAndSendsTheRest_data();
+    void aStoppedRunSaysWhoGotHisTurnAndSendsTheRest();
+    void aGameAnotherRunHoldsIsRefused();
+    void onePlayerOnlyLeavesTheSendBoxesAlone();
+    void aRecordThatCannotBeWrittenStopsTheHandover();
+    void aTestMessageGoesToTheHostAlone();
 };
 
 void TurnDispatcherTest::exampleRunComposesAllThenSendsInOrder() {
@@ -368,7 +385,11 @@ void TurnDispatcherTest::failuresStopTheRun_data() {
         << QString() << "MAPISendMail" << QList<MapiULong>{0, 0, 0, 0, 11}
         << kOpening + Repeat("MAPIResolveName", 16) + Repeat("MAPISendMail", 5) +
                QStringList{"Message: Attachment Not Found - MAPI Send Mail", "MAPILogoff"} +
-               Repeat("MAPIFreeBuffer", 16) + kClosing
+               Repeat("MAPIFreeBuffer", 16) +
+               QStringList{"GiveBack",
+                           "Ask: Sent: Players 1, 2, 3, 4. Not sent: Players 5, 6, 7, 8, 9, 10, "
+                           "11, 12, 13, 14, 15, 16.",
+                           "EndWaitCursor"}
         << 4;
     QTest::newRow("logoff refused after a clean run")
         << QString() << "MAPILogoff" << QList<MapiULong>{2}
@@ -600,6 +621,7 @@ void TurnDispatcherTest::textsCrossInTheCodePage() {
                                 "Caf\xE9.m2", folder + "R\xE8gles.txt", "R\xE8gles.txt"}));
 
     // What the host is told names the address as he typed it.
+    host.window.sendAnyway = true; // the same turn file goes again
     host.mapi.Queue("MAPIResolveName", {SUCCESS_SUCCESS, MAPI_E_UNKNOWN_RECIPIENT});
     host.dispatcher.SendFiles();
     QCOMPARE(host.mapi.Timeline().filter("Message: ").last(),
@@ -639,6 +661,211 @@ void TurnDispatcherTest::systemCodePage() {
     if (!subject.isEmpty()) {
         QCOMPARE(Bytes(host.Sent().at(0).subject), subject);
     }
+}
+
+namespace {
+using Facts = QList<QPair<QString, FileFacts>>;
+
+// What the record says of `game`, newest first: "2 sent", "3 not sent: cancelled".
+QStringList Recorded(Host& host, const std::string& game = "alpha") {
+    QStringList entries;
+    const SendHistory history(host.outside.lines, game, host.outside);
+    for (const HistoryEntry& entry : history.Entries()) {
+        entries << QString::number(entry.player) + " " + QString::fromStdString(OutcomeText(entry));
+    }
+    return entries;
+}
+} // namespace
+
+void TurnDispatcherTest::fileProblemsStopBeforeTheLibraryLoads_data() {
+    QTest::addColumn<Facts>("files");
+    QTest::addColumn<QString>("message");
+    using State = FileFacts::State;
+    const QString m5 = Games("alpha.m5");
+    QTest::newRow("one missing among twelve")
+        << Facts{{m5, {State::Missing, 0, 0}}} << "Player 5: " + m5 + " not found";
+    QTest::newRow("a folder") << Facts{{m5, {State::NotRegular, 0, 0}}}
+                              << "Player 5: " + m5 + " is not a file";
+    QTest::newRow("unreadable") << Facts{{m5, {State::Unreadable, 0, 0}}}
+                                << "Player 5: " + m5 + " cannot be read";
+    QTest::newRow("empty") << Facts{{m5, {State::Present, 0, 0}}}
+                           << "Player 5: " + m5 + " is empty";
+    QTest::newRow("further file, once") << Facts{{Games("rules.txt"), {State::Missing, 0, 0}}}
+                                        << "Further file: " + Games("rules.txt") + " not found";
+    QTest::newRow("one line each")
+        << Facts{{Games("alpha.m12"), {State::Missing, 0, 0}}, {m5, {State::Present, 0, 0}}}
+        << "Player 5: " + m5 + " is empty\nPlayer 12: " + Games("alpha.m12") + " not found";
+}
+
+void TurnDispatcherTest::fileProblemsStopBeforeTheLibraryLoads() {
+    QFETCH(Facts, files);
+    QFETCH(QString, message);
+    Host host("/nonexistent/libmail.so");
+    host.Select({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    host.window.controls.addFile = 1;
+    host.window.controls.filePath = Games("rules.txt").toStdString();
+    for (const auto& [path, facts] : files) {
+        host.outside.files[path.toStdString()] = facts;
+    }
+
+    host.dispatcher.SendFiles();
+
+    const QStringList shown{"Message: " + message + "\n\nNothing was sent.", "EndWaitCursor"};
+    QCOMPARE(host.mapi.Timeline(), kChecked + shown);
+    QVERIFY(host.outside.lines.empty());
+}
+
+void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord_data() {
+    QTest::addColumn<QString>("recordedGame");
+    QTest::addColumn<QString>("recordedHash");
+    QTest::addColumn<qint64>("modifiedAfterSend"); // seconds
+    QTest::addColumn<QString>("warning");          // empty: none
+    const QString same = "Player 3: alpha.m3 is the same file as sent on at 1000: last turn's?";
+    const QString turn3 =
+        QString::fromStdString(MemorySendServices::HashOf(Games("alpha.m3").toStdString()));
+    const QString earlier = "e0e0";
+    QTest::newRow("same file") << "alpha" << turn3 << qint64(600) << same;
+    QTest::newRow("same file, game in other case") << "ALPHA" << turn3 << qint64(600) << same;
+    QTest::newRow("older than the last one sent")
+        << "alpha" << earlier << qint64(-1)
+        << "Player 3: alpha.m3 is older than the turn sent on at 1000.";
+    QTest::newRow("a new turn") << "alpha" << earlier << qint64(600) << QString();
+    QTest::newRow("another game") << "beta" << turn3 << qint64(600) << QString();
+}
+
+void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
+    QFETCH(QString, recordedGame);
+    QFETCH(QString, recordedHash);
+    QFETCH(qint64, modifiedAfterSend);
+    QFETCH(QString, warning);
+    for (const bool sendAnyway : {false, true}) {
+        Host host;
+        host.Select({3});
+        RecordLine sent{1000,
+                        1,
+                        RecordLine::Event::Sent,
+                        recordedGame.toStdString(),
+                        3,
+                        "p3@example.org",
+                        0,
+                        "",
+                        {{"alpha.m3", 64, recordedHash.toStdString()}}};
+        host.outside.lines.push_back(FormatRecordLine(sent));
+        host.outside.files[Games("alpha.m3").toStdString()] = {FileFacts::State::Present, 64,
+                                                               1000 + modifiedAfterSend};
+        host.window.sendAnyway = sendAnyway;
+
+        host.dispatcher.SendFiles();
+
+        const QStringList asked = host.mapi.Timeline().filter("Ask: ");
+        QCOMPARE(asked, warning.isEmpty() ? QStringList() : QStringList{"Ask: " + warning});
+        const bool goes = warning.isEmpty() || sendAnyway;
+        QCOMPARE(int(host.Sent().size()), goes ? 1 : 0);
+        QCOMPARE(host.mapi.CallsTo("MAPILogon").size(), std::size_t(goes ? 1 : 0));
+    }
+}
+
+void TurnDispatcherTest::aStoppedRunSaysWhoGotHisTurnAndSendsTheRest_data() {
+    QTest::addColumn<bool>("cancel"); // else the library refuses message 3
+    QTest::addColumn<QStringList>("firstRun");
+    QTest::newRow("cancelled at the third")
+        << true
+        << QStringList{"9 not sent: cancelled", "7 not sent: cancelled", "4 not sent: cancelled",
+                       "2 sent", "1 sent"};
+    QTest::newRow("third refused")
+        << false
+        << QStringList{"9 not sent: an earlier message was refused",
+                       "7 not sent: an earlier message was refused",
+                       "4 refused: Attachment Not Found - MAPI Send Mail (11)", "2 sent", "1 sent"};
+}
+
+void TurnDispatcherTest::aStoppedRunSaysWhoGotHisTurnAndSendsTheRest() {
+    QFETCH(bool, cancel);
+    QFETCH(QStringList, firstRun);
+    Host host;
+    host.Select({1, 2, 4, 7, 9});
+    if (cancel) {
+        host.window.cancelAt = 3;
+    } else {
+        host.mapi.Queue("MAPISendMail", {0, 0, MAPI_E_ATTACHMENT_NOT_FOUND});
+    }
+    host.window.sendRest = true;
+
+    host.dispatcher.SendFiles();
+
+    QCOMPARE(host.mapi.Timeline().filter("Ask: "),
+             QStringList{"Ask: Sent: Players 1, 2. Not sent: Players 4, 7, 9."});
+    QCOMPARE(host.mapi.CallsTo("MAPILogoff").size(), std::size_t(2));
+    QStringList recipients;
+    for (const SeenMessage& message : host.Sent()) {
+        recipients
+            << Shown(message.recipients.at(0).name).remove("Resolved p").remove("@example.org");
+    }
+    QCOMPARE(recipients, (cancel ? QStringList{"1", "2", "4", "7", "9"}
+                                 : QStringList{"1", "2", "4", "4", "7", "9"}));
+    QCOMPARE(Recorded(host), (QStringList{"9 sent", "7 sent", "4 sent"} + firstRun));
+    QCOMPARE(QString::fromStdString(host.window.progress.at(1)),
+             QString("Sending 1 of 5: Player 1, p1@example.org (alpha.m1, 64 bytes)"));
+}
+
+void TurnDispatcherTest::aGameAnotherRunHoldsIsRefused() {
+    Host host("/nonexistent/libmail.so");
+    host.Select({1});
+    host.window.controls.name = "Alpha";
+    host.outside.heldLocks.insert("alpha");
+
+    host.dispatcher.SendFiles();
+
+    const QStringList shown{"Message: Another run is mailing the turns of Alpha right now. "
+                            "Send again when it has ended.",
+                            "EndWaitCursor"};
+    QCOMPARE(host.mapi.Timeline(), kChecked + shown);
+}
+
+void TurnDispatcherTest::onePlayerOnlyLeavesTheSendBoxesAlone() {
+    Host host;
+    host.Select({2, 4});
+    host.window.controls.player(4).send = 0;
+
+    host.dispatcher.SendPlayers({4});
+
+    QCOMPARE(host.Resolved(), QStringList{"p4@example.org"});
+    QCOMPARE(Shown(host.Sent().at(0).files.at(0).pathName), Games("alpha.m4"));
+    QCOMPARE(host.game.player(4).send, 0);
+    QCOMPARE(host.game.player(2).send, 1);
+    QCOMPARE(host.mapi.Timeline().filter("Message: "),
+             QStringList{"Message: 1 Message sent successfully"});
+}
+
+void TurnDispatcherTest::aRecordThatCannotBeWrittenStopsTheHandover() {
+    Host host;
+    host.Select({1, 2});
+    host.outside.recordWritable = false;
+
+    host.dispatcher.SendFiles();
+
+    QVERIFY(host.Sent().empty());
+    QCOMPARE(host.mapi.Timeline().filter(QRegularExpression("Message|Ask")),
+             (QStringList{"Message: The send record /state/sent.log cannot be written: No space "
+                          "left on device. Nothing more was sent.",
+                          "Ask: Sent: none. Not sent: Players 1, 2."}));
+}
+
+void TurnDispatcherTest::aTestMessageGoesToTheHostAlone() {
+    Host host;
+    host.Select({1, 2});
+    host.settings.returnEmail = "host@example.org";
+
+    host.dispatcher.SendTestMessage();
+
+    const SeenMessage message = host.Sent().at(0);
+    QCOMPARE(host.Sent().size(), std::size_t(1));
+    QCOMPARE(Shown(message.subject), QString("alpha (test)"));
+    QCOMPARE(Shown(message.recipients.at(0).name), QString("Resolved host@example.org"));
+    QVERIFY(message.files.empty());
+    QCOMPARE(Recorded(host), QStringList{"0 sent"});
+    QCOMPARE(host.mapi.Timeline().filter("Message: "),
+             QStringList{"Message: A test message went to host@example.org."});
 }
 
 QTEST_GUILESS_MAIN(TurnDispatcherTest)

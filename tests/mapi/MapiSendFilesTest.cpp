@@ -3,6 +3,8 @@
 
 #include "MapiLibrary.h"
 #include "RowRefresh.h"
+#include "SendHistory.h"
+#include "SendRecordParts.h"
 #include "SmtpTestServer.h"
 #include "TurnDispatcher.h"
 #include "TurnFile.h"
@@ -31,6 +33,17 @@ public:
     bool ReadControls() override { return true; }
     void RefreshRow(int number) override { ::RefreshRow(m_game, *this, number); }
     MapiUIParam OwnerHandle() const override { return 0x5e17d; }
+    bool AskSendAnyway(const std::string& warnings) override {
+        shown.push_back(warnings);
+        return false;
+    }
+    bool AskSendRest(const std::string& outcome) override {
+        shown.push_back(outcome);
+        return false;
+    }
+    void StartProgress(int) override {}
+    bool ShowProgress(int, const std::string&) override { return true; }
+    void EndProgress() override {}
 
 private:
     void SetSendBoxEnabled(int, bool) override {}
@@ -54,21 +67,27 @@ private slots:
 void MapiSendFilesTest::runDeliversOrReports_data() {
     QTest::addColumn<QStringList>("serverOptions");
     QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("shown");
     QTest::addColumn<int>("delivered");
-    QTest::newRow("delivered") << QStringList() << kPassword << "2 Messages sent successfully" << 2;
-    QTest::newRow("wrong password") << QStringList() << "wrong"
-                                    << "Login Failure - MAPI Logon" << 0;
+    QTest::addColumn<QStringList>("recorded"); // newest first
+    QTest::newRow("delivered") << QStringList() << kPassword
+                               << QStringList{"2 Messages sent successfully"} << 2
+                               << QStringList{"5 sent", "2 sent"};
+    QTest::newRow("wrong password")
+        << QStringList() << "wrong" << QStringList{"Login Failure - MAPI Logon"} << 0
+        << QStringList();
     QTest::newRow("second player refused")
         << QStringList{"--refuse-recipient", "eve@example.org"} << kPassword
-        << "Unknown Recipient - MAPI Send Mail" << 1;
+        << QStringList{"Unknown Recipient - MAPI Send Mail", "Sent: Player 2. Not sent: Player 5."}
+        << 1 << QStringList{"5 refused: Unknown Recipient - MAPI Send Mail (14)", "2 sent"};
 }
 
 void MapiSendFilesTest::runDeliversOrReports() {
     QFETCH(QStringList, serverOptions);
     QFETCH(QString, password);
-    QFETCH(QString, shown);
+    QFETCH(QStringList, shown);
     QFETCH(int, delivered);
+    QFETCH(QStringList, recorded);
     QTemporaryDir work;
     QString error;
     SmtpTestServer server(work.path());
@@ -95,9 +114,26 @@ void MapiSendFilesTest::runDeliversOrReports() {
 
     NotingWindow window(game);
     MapiLibrary library(window, MapiLibraryLocation(ZORVEL_TEST_BINARY_DIR));
-    TurnDispatcher(game, settings, window, library).SendFiles();
+    SendRecordParts parts(work.filePath("state/sent.log"));
+    SendServices services = parts.services();
+    TurnDispatcher(game, settings, window, library, services).SendFiles();
 
-    QCOMPARE(window.shown, std::vector<std::string>{shown.toStdString()});
+    QStringList boxes;
+    for (const std::string& text : window.shown) {
+        boxes << QString::fromStdString(text);
+    }
+    QCOMPARE(boxes, shown);
+    // The record says what the server got, attachment by attachment.
+    std::string problem;
+    const SendHistory history(*parts.record.ReadLines(problem), "DUEL", parts.names);
+    QStringList outcomes;
+    for (const HistoryEntry& entry : history.Entries()) {
+        outcomes << QString::number(entry.player) + " " +
+                        QString::fromStdString(OutcomeText(entry));
+        QCOMPARE(QString::fromStdString(entry.files.at(0).sha256),
+                 sha256Of(work.filePath(QString("duel.m%1").arg(entry.player))));
+    }
+    QCOMPARE(outcomes, recorded);
     QCOMPARE(server.messageFiles().size(), delivered);
     if (delivered > 0)
         QCOMPARE(server.connections(), 1); // the whole run over one connection

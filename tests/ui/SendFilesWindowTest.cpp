@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -38,7 +40,19 @@ private:
     QList<MessageBoxes::Request> m_boxes;
 };
 
+namespace {
+// A turn file with something in it, and its folder.
+bool WriteFile(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("turn") == 4;
+}
+} // namespace
+
 void SendFilesWindowTest::init() {
+    // A send record of this run's own, on either platform.
+    qputenv("XDG_STATE_HOME", m_folder.path().toLocal8Bit());
+    qputenv("LOCALAPPDATA", QDir::toNativeSeparators(m_folder.path()).toLocal8Bit());
     m_store.Clear();
     m_boxes.clear();
     MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
@@ -61,8 +75,12 @@ void SendFilesWindowTest::Open(const std::string& library) {
 void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
     ScriptedMapi mapi(SCRIPTED_MAPI);
     Open(SCRIPTED_MAPI);
+    const QString games = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("games")));
+    for (const char* turn : {"duel.m1", "duel.m4"}) {
+        QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("games/") + turn)));
+    }
     m_window->controls().gameSelector->setEditText(QStringLiteral("duel"));
-    QTest::keyClicks(Edit(1002), QStringLiteral("games"));
+    Type(1002, games);
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
     QTest::mouseClick(Box(1005), Qt::LeftButton); // row 2: checked, but no address
@@ -82,7 +100,7 @@ void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
     const std::vector<SeenCall> sent = mapi.CallsTo("MAPISendMail");
     QCOMPARE(sent.size(), std::size_t(2));
     const QString sep(QChar::fromLatin1(kPathSeparator));
-    const QStringList expectedFiles{"games" + sep + "duel.m1", "games" + sep + "duel.m4"};
+    const QStringList expectedFiles{games + sep + "duel.m1", games + sep + "duel.m4"};
     for (std::size_t index = 0; index < sent.size(); ++index) {
         QCOMPARE(sent[index].uiParam, m_window->OwnerHandle());
         const SeenMessage& message = *sent[index].message;
@@ -121,6 +139,7 @@ void SendFilesWindowTest::mapi32IsFoundByNameAndGetsTextsInTheCodePage() {
     Open(MapiLibraryLocation());
     const QString folder = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("Zürich")));
     m_window->controls().gameSelector->setEditText(QStringLiteral("Café"));
+    QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("Zürich/Café.m1"))));
     Type(1002, folder);
     Type(1001, QStringLiteral("jérôme@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "SendChecks.h"
+#include "SendServices.h"
+
+#include <string>
+
+// Writes one run's lines into the send record: a handover before each
+// message goes to the mail library, and an outcome for every planned one.
+class RunRecorder {
+public:
+    RunRecorder(SendServices& services, std::string game, int run);
+
+    // False, with problem() saying why, when the line could not be written;
+    // a message must not be handed over unrecorded.
+    bool Handover(const PlannedMail& mail);
+    void Sent(const PlannedMail& mail);
+    void Refused(const PlannedMail& mail, MapiULong code, const std::string& text);
+    void NotSent(const PlannedMail& mail, const std::string& why);
+
+    const std::string& problem() const { return m_problem; }
+
+private:
+    bool Write(RecordLine::Event event, const PlannedMail& mail, MapiULong code,
+               const std::string& reason);
+
+    SendServices& m_services;
+    std::string m_game;
+    int m_run;
+    std::string m_problem;
+};
