@@ -6,15 +6,20 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
+#include "SendHistory.h"
+#include "SendProgressDlg.h"
+#include "SendRecordParts.h"
 #include "SmtpTestServer.h"
 #include "SqliteProfileStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -53,6 +58,8 @@ private slots:
     void cleanup();
 
     void aGameIsMailedToItsPlayersAndKept();
+    void onePlayerFromHisRowsMenuGetsExactlyOneMessage();
+    void aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees();
     void aMissingTurnFileIsReportedAndTheStoreStaysIntact();
 
 private:
@@ -181,6 +188,70 @@ void HostEveningTest::aGameIsMailedToItsPlayersAndKept() {
     QVERIFY(!Box(1009)->isChecked());
     QVERIFY(Box(1059)->isChecked());
     QCOMPARE(m_window->mailSettings().password, kPassword.toStdString());
+}
+
+void HostEveningTest::onePlayerFromHisRowsMenuGetsExactlyOneMessage() {
+    const int before = m_server->messageFiles().size();
+    Open();
+    QLineEdit* email = m_window->controls().row(3).email; // a row left unticked
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, {}, email->mapToGlobal(QPoint()));
+    QApplication::sendEvent(email, &request);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    const QList<QAction*> entries = menu->actions();
+    const auto sendOne = std::find_if(entries.begin(), entries.end(), [](QAction* action) {
+        return action->text() == QStringLiteral("Send to Player 3 only");
+    });
+    QVERIFY(sendOne != entries.end());
+    (*sendOne)->trigger();
+
+    QCOMPARE(m_boxes, QStringList{QStringLiteral("1 Message sent successfully")});
+    const QStringList stored = m_server->messageFiles();
+    QCOMPARE(stored.size(), before + 1);
+    QString error;
+    const QJsonObject mail = readMail(stored.last(), &error);
+    QCOMPARE(mail["to"].toString(), kAddresses[2]);
+    const QJsonArray attachments = mail["attachments"].toArray();
+    QCOMPARE(attachments[0]["sha256"].toString(), Sha256(m_files["duel.m3"]));
+    QVERIFY(!m_window->controls().row(3).send->isChecked());
+}
+
+void HostEveningTest::aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees() {
+    const int before = m_server->messageFiles().size();
+    MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
+        m_boxes << request.text;
+        // The same turns went out before: the host sends them anyway.
+        return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    });
+    Open();
+    SendProgressDlg& progress = m_window->progressWindow();
+    connect(&progress, &SendProgressDlg::stepShown, this, [&progress](int number) {
+        if (number == 2) {
+            QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    PressSendFiles();
+
+    QCOMPARE(m_boxes.size(), 2);
+    QVERIFY(m_boxes[0].contains(QStringLiteral("the same file as sent on")));
+    QCOMPARE(m_boxes[1], QStringLiteral("Sent: Player 1. Not sent: Players 2, 4."));
+    const QStringList stored = m_server->messageFiles();
+    QCOMPARE(stored.size(), before + 1);
+    QString error;
+    QCOMPARE(readMail(stored.last(), &error)["to"].toString(), kAddresses[0]);
+
+    std::string problem;
+    const std::unique_ptr<SendRecordParts> record = SendRecordParts::ForUser();
+    const SendHistory history(*record->record.ReadLines(problem), "Duel", record->names);
+    QStringList lastRun;
+    const std::vector<HistoryEntry> entries = history.Entries();
+    for (const HistoryEntry& entry : entries) {
+        if (entry.run == entries.front().run) {
+            lastRun.prepend(QString::number(entry.player) + " " +
+                            QString::fromStdString(OutcomeText(entry)));
+        }
+    }
+    QCOMPARE(lastRun, (QStringList{"1 sent", "2 not sent: cancelled", "4 not sent: cancelled"}));
 }
 
 void HostEveningTest::aMissingTurnFileIsReportedAndTheStoreStaysIntact() {
