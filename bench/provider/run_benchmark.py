@@ -7,6 +7,9 @@ sent to the loopback SMTP server with STARTTLS and AUTH, three ways:
   msmtp     the same messages built by Python's email, then msmtp once per message
 
 and the provider's peak memory for one message with a 100 MB attachment.
+Beside the two provider runs it times what the checks before sending and the
+send record add to the same run (zorvel_safe_send_bench, built next to the
+provider bench), as a share of the provider's send time.
 Wall time is measured around each child; its peak resident memory by GNU time
 (package "time"), whose small process is what the child is forked from, so the
 figure is the child's own and not this script's.
@@ -151,14 +154,25 @@ def run(bench):
     record("msmtp per message", before, build_wall + send_wall, send_peak,
            f"msmtp alone {send_wall:.2f} s; building {build_wall:.2f} s, {build_peak // 1024} MB")
 
+    safe = os.path.join(os.path.dirname(bench), "zorvel_safe_send_bench")
+    safe_rows = [("16 players, 1 MB + 1 MB", rows[0][1],
+                  measured([safe, str(MESSAGES)] + files, env=env)[2])]
+
     before = server.counts()
     wall, peak, _ = measured([bench, profile, PASSWORD, "1", big], env=env)
     record("provider, 100 MB attachment", before, wall, peak)
+    safe_rows.append(("1 player, 100 MB", wall, measured([safe, "1", big], env=env)[2]))
     server.stop()
 
     print(f"{'run':30} {'wall s':>8} {'peak MB':>8} {'sent':>5} {'conns':>6}")
     for name, wall, peak, sent, connections, note in rows:
         print(f"{name:30} {wall:8.2f} {peak / 1024:8.1f} {sent:5d} {connections:6d}  {note}")
+    print()
+    print(f"{'checks and record':30} {'send s':>8} {'added':>8}")
+    for name, send_wall, line in safe_rows:
+        parts = line.split()
+        added = float(parts[1]) + float(parts[4])
+        print(f"{name:30} {send_wall:8.2f} {added:8.3f}  {100 * added / send_wall:.1f} % ({line.strip()})")
     subprocess.run(["rm", "-rf", work], check=False)
 
 
