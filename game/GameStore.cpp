@@ -2,25 +2,15 @@
 
 #include "StoreTransaction.h"
 #include "StoredGameList.h"
+#include "StoredGames.h"
 
 #include <algorithm>
 #include <limits>
 #include <utility>
 
+using namespace StoreNames;
+
 namespace {
-
-constexpr const char* kSettings = "Settings";
-constexpr const char* kGameCount = "GameCount";
-
-std::string GameValue(int index) {
-    return "Game" + std::to_string(index);
-}
-std::string EmailValue(int number) {
-    return "Email" + std::to_string(number - 1);
-}
-std::string SendValue(int number) {
-    return "Send" + std::to_string(number - 1);
-}
 
 const char* const kCannotSave =
     "Your games and mail options could not all be saved: the settings store cannot be "
@@ -46,11 +36,7 @@ void GameStore::ReadSettings() {
 
 void GameStore::ReadSettingsValues() {
     m_game.name = m_store.ReadStoreText(kSettings, "LastGame", "");
-    m_mail.mailProfile = m_store.ReadStoreText(kSettings, "Mail Profile", "");
-    m_mail.password = m_store.ReadStoreText(kSettings, "Password", "");
-    m_mail.receipt = m_store.ReadStoreInt(kSettings, "Receipt", 0);
-    m_mail.returnEmail = m_store.ReadStoreText(kSettings, "Return Email", "");
-    m_mail.returnName = m_store.ReadStoreText(kSettings, "Return Name", "");
+    m_mail = ReadMailSettings(m_store);
 }
 
 void GameStore::WriteSettings() {
@@ -68,17 +54,11 @@ void GameStore::LoadGameList() {
     bool repair = false;
     {
         StoreReading reading(m_store);
-        const StoredGameList list(m_store);
-        if (list.Count() != 0) {
-            for (const NumberedText& entry : list.Entries()) {
-                names.push_back(entry.text);
-            }
-        } else {
-            names = ReadUncountedList();
-            // Stored only when it differs: a start-up should not wait to write.
-            repair =
-                m_store.ReadStoreInt(kSettings, kGameCount, -1) != static_cast<int>(names.size());
-        }
+        names = ReadGameNames(m_store);
+        // A zero or missing count is stored only when it differs: a start-up
+        // should not wait to write.
+        repair = StoredGameList(m_store).Count() == 0 &&
+                 m_store.ReadStoreInt(kSettings, kGameCount, -1) != static_cast<int>(names.size());
     }
     for (const std::string& name : names) {
         m_selector.AddEntry(name);
@@ -105,17 +85,12 @@ void GameStore::AddGameToList(const std::string& name) {
 }
 
 void GameStore::LoadGame() {
-    StoreReading reading(m_store);
-    const std::string& section = m_game.name;
-    m_game.directory = m_store.ReadStoreText(section, "Dir", "");
-    m_game.notes = m_store.ReadStoreText(section, "Notes", "");
-    m_game.filePath = m_store.ReadStoreText(section, "FilePath", "");
-    m_game.addFile = m_store.ReadStoreInt(section, "AddFile", 0);
+    {
+        StoreReading reading(m_store);
+        ReadGameSection(m_store, m_game);
+    }
     m_window.RefreshFilesRow();
     for (int number = 1; number <= kPlayerCount; ++number) {
-        PlayerSlot& slot = m_game.player(number);
-        slot.email = m_store.ReadStoreText(section, EmailValue(number), "");
-        slot.send = m_store.ReadStoreInt(section, SendValue(number), 1);
         m_window.RefreshRow(number);
     }
     m_window.RefreshAllTurnFiles();
@@ -236,15 +211,6 @@ void GameStore::BlankGameSection(const std::string& section) {
         m_store.WriteStoreText(section, EmailValue(number), "");
         m_store.WriteStoreInt(section, SendValue(number), 0);
     }
-}
-
-std::vector<std::string> GameStore::ReadUncountedList() {
-    std::vector<std::string> names;
-    for (std::string name = ListEntry(1); !name.empty();
-         name = ListEntry(static_cast<int>(names.size()) + 1)) {
-        names.push_back(std::move(name));
-    }
-    return names;
 }
 
 std::string GameStore::ListEntry(int index) {

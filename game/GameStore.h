@@ -48,8 +48,6 @@ public:
 
 private:
     void ReadSettingsValues();
-    // The list when "GameCount" is of no use: "Game1" up to the first empty entry.
-    std::vector<std::string> ReadUncountedList();
     // Closes the gap the entry at `found` leaves in the stored list.
     void MoveEntriesDown(const StoredGameList& list, int found);
     void WriteGameSection(const std::string& section);

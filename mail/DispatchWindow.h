@@ -26,6 +26,8 @@ public:
 // What a "Send Files" run needs of the main window.
 class DispatchWindow : public MessageSink, public SendProgress {
 public:
+    // The report of a run that sent everything: how many went out.
+    virtual void ShowReport(const std::string& text) = 0;
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
     // Takes the mouse and keyboard away from every control for the mail calls.

@@ -49,7 +49,7 @@ bool MapiLibrary::Logon(MapiUIParam owner, const std::string& profile,
     const std::string encodedProfile = codePage_.Encode(profile);
     const std::string encodedPassword = codePage_.Encode(password);
     lastResult_ = CallLogon(owner, encodedProfile, encodedPassword, 0);
-    if (lastResult_ == MAPI_E_LOGIN_FAILURE) {
+    if (lastResult_ == MAPI_E_LOGIN_FAILURE && logonDialogAllowed_) {
         lastResult_ =
             CallLogon(owner, encodedProfile, encodedPassword, MAPI_LOGON_UI | MAPI_NEW_SESSION);
     }

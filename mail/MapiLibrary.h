@@ -42,7 +42,8 @@ public:
     bool Bind();
 
     // Tries once more with the logon dialog allowed when the first answer is
-    // a login failure. Fails with the logon text for lastResult().
+    // a login failure, unless dialogs are not allowed. Fails with the logon
+    // text for lastResult().
     bool Logon(MapiUIParam owner, const std::string& profile, const std::string& password);
 
     // A copy of the library's descriptor for `name`; its texts stay the
@@ -58,6 +59,9 @@ public:
     // Hands every descriptor ResolveName received back to the library, when
     // it exports MAPIFreeBuffer. Call once the messages using them are sent.
     void ReleaseResolvedNames();
+
+    // Off for runs with no one at the screen: a refused logon then ends there.
+    void AllowLogonDialog(bool allowed) { logonDialogAllowed_ = allowed; }
 
     // The code the last of Logon, ResolveName, SendMail or Logoff returned.
     MapiULong lastResult() const { return lastResult_; }
@@ -84,5 +88,6 @@ private:
     EntryPoints entryPoints_;
     MapiSession session_ = 0;
     MapiULong lastResult_ = SUCCESS_SUCCESS;
+    bool logonDialogAllowed_ = true;
     std::vector<MapiRecipDesc*> resolved_;
 };

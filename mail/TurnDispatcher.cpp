@@ -86,24 +86,40 @@ void TurnDispatcher::RunFor(std::vector<int> requested) {
 std::vector<int> TurnDispatcher::RunOnce(const std::vector<int>& requested) {
     // The checks must see what is on screen; the run reads again after logon.
     window_.ReadControls();
+    status_ = RunStatus::DataProblem;
     if (!TextsFit()) {
         return {};
     }
     std::unique_ptr<Run> run = Prepare(requested);
-    if (!run || !library_.Bind()) {
+    if (!run) {
+        return {};
+    }
+    if (!library_.Bind()) {
+        status_ = RunStatus::MailUnavailable;
         return {};
     }
     const Outcome outcome = Execute(*run);
     run.reset(); // the game is free again before the host is asked anything
+    return Conclude(outcome);
+}
+
+std::vector<int> TurnDispatcher::Conclude(const Outcome& outcome) {
+    if (!outcome.sendingBegan) {
+        status_ = outcome.loggedOn ? RunStatus::DataProblem : RunStatus::MailUnavailable;
+        return {};
+    }
     if (outcome.notSent.empty()) {
+        status_ = RunStatus::Sent;
         if (outcome.result == SUCCESS_SUCCESS) {
-            window_.ShowMessage(SentReport(sentCount_));
+            window_.ShowReport(SentReport(sentCount_));
         }
         return {};
     }
+    status_ = outcome.sent.empty() && outcome.recordFailed ? RunStatus::RecordFailed
+                                                           : RunStatus::PartlySent;
     const std::string summary =
         "Sent: " + PlayerList(outcome.sent) + ". Not sent: " + PlayerList(outcome.notSent) + ".";
-    if (outcome.sendingBegan && window_.AskSendRest(summary)) {
+    if (window_.AskSendRest(summary)) {
         return outcome.notSent;
     }
     return {};
@@ -137,6 +153,7 @@ std::unique_ptr<RunLock> TurnDispatcher::LockGame() {
     std::unique_ptr<RunLock> lock =
         services_.locks.Acquire(services_.names.Fold(game_.name), problem);
     if (!lock) {
+        status_ = problem.empty() ? RunStatus::Locked : RunStatus::RecordFailed;
         window_.ShowMessage(problem.empty() ? "Another run is mailing the turns of " + game_.name +
                                                   " right now. Send again when it has ended."
                                             : problem);
@@ -163,7 +180,11 @@ bool TurnDispatcher::HostAccepts(const SendPlan& plan) {
         window_.ShowMessage(Lines(plan.problems) + "\n\nNothing was sent.");
         return false;
     }
-    return plan.warnings.empty() || window_.AskSendAnyway(Lines(plan.warnings));
+    if (plan.warnings.empty() || window_.AskSendAnyway(Lines(plan.warnings))) {
+        return true;
+    }
+    status_ = RunStatus::HeldBack;
+    return false;
 }
 
 TurnDispatcher::Outcome TurnDispatcher::Execute(Run& run) {
@@ -179,6 +200,7 @@ TurnDispatcher::Outcome TurnDispatcher::RunSession(MapiUIParam owner, Run& run) 
         outcome.result = library_.lastResult();
         return outcome;
     }
+    outcome.loggedOn = true;
     // A text over the window's limit has been reported by its own check; the
     // run goes on with what was read.
     window_.ReadControls();
@@ -193,10 +215,10 @@ TurnDispatcher::Outcome TurnDispatcher::RunSession(MapiUIParam owner, Run& run) 
             outcome.notSent.push_back(mail.player);
         }
     }
-    const MapiULong logoff = library_.Logoff(owner);
+    logoff_ = library_.Logoff(owner);
     library_.ReleaseResolvedNames();
     if (outcome.result == SUCCESS_SUCCESS) {
-        outcome.result = logoff;
+        outcome.result = logoff_;
     }
     return outcome;
 }
@@ -259,6 +281,7 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
         if (!recorder.Handover(mail)) {
             window_.ShowMessage(recorder.problem() + ". Nothing more was sent.");
             stopped = "the send record could not be written";
+            outcome.recordFailed = true;
             break;
         }
         MapiMessage message = mails.Message(index);
@@ -305,7 +328,7 @@ void TurnDispatcher::SendTestMessage() {
         if (run.lock && library_.Bind()) {
             const Outcome outcome = Execute(run);
             if (outcome.result == SUCCESS_SUCCESS && outcome.notSent.empty()) {
-                window_.ShowMessage("A test message went to " + settings_.returnEmail + ".");
+                window_.ShowReport("A test message went to " + settings_.returnEmail + ".");
             }
         }
     }

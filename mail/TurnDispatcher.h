@@ -21,6 +21,17 @@
 // that did not send everything says who got his turn.
 class TurnDispatcher {
 public:
+    // How the last run ended, for callers that must say so without a window.
+    enum class RunStatus {
+        Sent,            // every selected message went out
+        PartlySent,      // sending began and stopped: refused, cancelled
+        HeldBack,        // warnings the host did not send past
+        DataProblem,     // a check failed, a text or an address would not do
+        MailUnavailable, // the library did not load, or the logon failed
+        Locked,          // another run holds the game
+        RecordFailed,    // the send record or its lock could not be used
+    };
+
     TurnDispatcher(GameRecord& game, MailSettings& settings, DispatchWindow& window,
                    MapiLibrary& library, SendServices& services);
 
@@ -39,6 +50,9 @@ public:
 
     // Messages accepted by the current or last run.
     int sentCount() const { return sentCount_; }
+    RunStatus lastStatus() const { return status_; }
+    // What the library answered the last run's logoff.
+    MapiULong lastLogoff() const { return logoff_; }
 
 private:
     struct Run {
@@ -49,7 +63,9 @@ private:
     };
     struct Outcome {
         MapiULong result = SUCCESS_SUCCESS;
+        bool loggedOn = false;
         bool sendingBegan = false;
+        bool recordFailed = false;
         std::vector<int> sent;
         std::vector<int> notSent;
     };
@@ -57,6 +73,8 @@ private:
     void RunFor(std::vector<int> requested);
     // The players to send again when the host asks for it after a partial run.
     std::vector<int> RunOnce(const std::vector<int>& requested);
+    // The players to send again, after the outcome has been told.
+    std::vector<int> Conclude(const Outcome& outcome);
     // Null when the run must not go on; every reason has been shown.
     std::unique_ptr<Run> Prepare(const std::vector<int>& requested);
     std::unique_ptr<RunLock> LockGame();
@@ -82,4 +100,6 @@ private:
     MapiLibrary& library_;
     SendServices& services_;
     int sentCount_ = 0;
+    RunStatus status_ = RunStatus::Sent;
+    MapiULong logoff_ = SUCCESS_SUCCESS;
 };

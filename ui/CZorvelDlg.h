@@ -46,6 +46,7 @@ public:
     bool IsFilesBoxEnabled() const override;
     bool AskYesNo(const std::string& question) override;
     void ShowMessage(const std::string& text) override;
+    void ShowReport(const std::string& text) override { ShowMessage(text); }
 
     void SetSendBoxEnabled(int number, bool enabled) override;
     void UncheckSendBox(int number) override;

@@ -32,6 +32,7 @@ public:
     bool sendRest = false;
 
     void ShowMessage(const std::string& text) override;
+    void ShowReport(const std::string& text) override { ShowMessage(text); }
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void Block() override;

@@ -26,6 +26,7 @@ public:
     std::vector<std::string> shown;
 
     void ShowMessage(const std::string& text) override { shown.push_back(text); }
+    void ShowReport(const std::string& text) override { shown.push_back(text); }
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     void Block() override {}
