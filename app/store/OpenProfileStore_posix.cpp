@@ -18,11 +18,21 @@ QString ConfigFolder() {
     return QDir::homePath() + "/.config";
 }
 
+std::string StoreFile(const std::string& company, const std::string& applicationName) {
+    const QString file = ConfigFolder() + '/' + QString::fromStdString(company) + '/' +
+                         QString::fromStdString(applicationName) + ".sqlite";
+    return QFile::encodeName(file).toStdString();
+}
+
 } // namespace
 
 std::unique_ptr<ProfileStore> OpenProfileStore(const std::string& company,
                                                const std::string& applicationName) {
-    const QString file = ConfigFolder() + '/' + QString::fromStdString(company) + '/' +
-                         QString::fromStdString(applicationName) + ".sqlite";
-    return std::make_unique<SqliteProfileStore>(QFile::encodeName(file).toStdString());
+    return std::make_unique<SqliteProfileStore>(StoreFile(company, applicationName));
+}
+
+std::unique_ptr<ProfileStore> OpenProfileStoreForReading(const std::string& company,
+                                                         const std::string& applicationName,
+                                                         std::string& problem) {
+    return SqliteProfileStore::OpenForReading(StoreFile(company, applicationName), problem);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <utility>
 
 namespace {
@@ -12,10 +13,14 @@ namespace {
 // One open registry key, closed when it goes.
 class RegistryKey {
 public:
-    // Opens the key, creating it and every key above it that is missing.
-    explicit RegistryKey(const std::wstring& path) {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_READ | KEY_WRITE, nullptr, &m_key, nullptr) != ERROR_SUCCESS) {
+    // Opens the key, creating it and every key above it that is missing; or,
+    // when `readOnly`, opens it for reading only, if it exists.
+    explicit RegistryKey(const std::wstring& path, bool readOnly = false)
+        : m_status(readOnly ? RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &m_key)
+                            : RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
+                                              REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                                              nullptr, &m_key, nullptr)) {
+        if (m_status != ERROR_SUCCESS) {
             m_key = nullptr;
         }
     }
@@ -28,10 +33,26 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
 
     HKEY Handle() const { return m_key; }
+    LSTATUS Status() const { return m_status; }
 
 private:
     HKEY m_key = nullptr;
+    LSTATUS m_status = ERROR_SUCCESS;
 };
+
+// The system's sentence for `status`, without its final full stop.
+std::string SystemMessage(LSTATUS status) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message(text, length);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'.' || std::iswspace(message.back()) != 0)) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(status) : NarrowToUtf8(message);
+}
 
 // n when `name` reads "<prefix>n" as std::to_string writes n, 1 <= n <= last;
 // else 0. The prefix is compared without regard to case, as the registry
@@ -78,12 +99,32 @@ std::vector<std::int32_t> SeriesNumbers(HKEY key, std::wstring_view prefix, std:
 
 RegistryProfileStore::RegistryProfileStore(const std::string& company,
                                            const std::string& applicationName)
+    : RegistryProfileStore(company, applicationName, Access::Normal) {}
+
+RegistryProfileStore::RegistryProfileStore(const std::string& company,
+                                           const std::string& applicationName, Access access)
     : m_applicationKey(L"Software\\" + WidenUtf8Replacing(company) + L"\\" +
-                       WidenUtf8Replacing(applicationName)) {}
+                       WidenUtf8Replacing(applicationName)),
+      m_access(access) {}
+
+std::unique_ptr<RegistryProfileStore>
+RegistryProfileStore::OpenForReading(const std::string& company, const std::string& applicationName,
+                                     std::string& problem) {
+    std::unique_ptr<RegistryProfileStore> store(
+        new RegistryProfileStore(company, applicationName, Access::ReadOnly));
+    const RegistryKey key(store->m_applicationKey, true);
+    if (key.Status() == ERROR_SUCCESS || key.Status() == ERROR_FILE_NOT_FOUND) {
+        problem.clear();
+        return store;
+    }
+    problem = "The settings key HKEY_CURRENT_USER\\" + NarrowToUtf8(store->m_applicationKey) +
+              " cannot be read: " + SystemMessage(key.Status()) + ".";
+    return nullptr;
+}
 
 std::string RegistryProfileStore::ReadStoreText(std::string_view section, std::string_view name,
                                                 std::string_view defaultText) {
-    const RegistryKey key(SectionPath(section));
+    const RegistryKey key(SectionPath(section), m_access == Access::ReadOnly);
     const std::wstring value = WidenUtf8Replacing(name);
     DWORD size = 0;
     if (key.Handle() == nullptr || RegGetValueW(key.Handle(), nullptr, value.c_str(), RRF_RT_REG_SZ,
@@ -104,7 +145,7 @@ std::string RegistryProfileStore::ReadStoreText(std::string_view section, std::s
 
 std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::string_view name,
                                                 std::int32_t defaultValue) {
-    const RegistryKey key(SectionPath(section));
+    const RegistryKey key(SectionPath(section), m_access == Access::ReadOnly);
     DWORD value = 0;
     DWORD size = static_cast<DWORD>(sizeof(value));
     if (key.Handle() == nullptr ||
@@ -117,7 +158,7 @@ std::int32_t RegistryProfileStore::ReadStoreInt(std::string_view section, std::s
 
 void RegistryProfileStore::WriteStoreText(std::string_view section, std::string_view name,
                                           std::string_view text) {
-    const RegistryKey key(SectionPath(section));
+    const RegistryKey key(SectionPath(section), m_access == Access::ReadOnly);
     const std::wstring wide = WidenUtf8Replacing(text);
     const auto bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
     if (key.Handle() == nullptr ||
@@ -129,7 +170,7 @@ void RegistryProfileStore::WriteStoreText(std::string_view section, std::string_
 
 void RegistryProfileStore::WriteStoreInt(std::string_view section, std::string_view name,
                                          std::int32_t value) {
-    const RegistryKey key(SectionPath(section));
+    const RegistryKey key(SectionPath(section), m_access == Access::ReadOnly);
     const auto number = static_cast<DWORD>(value);
     if (key.Handle() == nullptr ||
         RegSetValueExW(key.Handle(), WidenUtf8Replacing(name).c_str(), 0, REG_DWORD,
@@ -144,7 +185,7 @@ std::vector<NumberedText> RegistryProfileStore::ReadStoreTextSeries(std::string_
                                                                     std::int32_t last) {
     std::vector<std::int32_t> numbers;
     if (last > 0) {
-        const RegistryKey key(SectionPath(section));
+        const RegistryKey key(SectionPath(section), m_access == Access::ReadOnly);
         if (key.Handle() != nullptr) {
             numbers = SeriesNumbers(key.Handle(), WidenUtf8Replacing(prefix), last);
         }
@@ -166,7 +207,8 @@ void RegistryProfileStore::BeginTransaction() {
 }
 
 void RegistryProfileStore::EndTransaction() {
-    if (m_transactionDepth == 0 || --m_transactionDepth > 0) {
+    // A read-only store has nothing of its own to flush.
+    if (m_transactionDepth == 0 || --m_transactionDepth > 0 || m_access == Access::ReadOnly) {
         return;
     }
     const RegistryKey key(m_applicationKey);

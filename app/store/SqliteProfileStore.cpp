@@ -85,11 +85,26 @@ std::string ImmutableUri(const std::filesystem::path& file) {
     return uri + "?mode=ro&immutable=1";
 }
 
+std::string ReadingProblem(const std::filesystem::path& file, const std::string& reason) {
+    return "The settings store " + file.string() + " cannot be read: " + reason + ".";
+}
+
 } // namespace
 
 SqliteProfileStore::SqliteProfileStore(std::filesystem::path file,
                                        std::chrono::milliseconds busyTimeout)
     : m_file(std::move(file)), m_busyTimeout(busyTimeout) {}
+
+SqliteProfileStore::SqliteProfileStore(std::filesystem::path file, Access access)
+    : m_file(std::move(file)), m_busyTimeout(kDefaultBusyTimeout), m_access(access) {}
+
+std::unique_ptr<SqliteProfileStore> SqliteProfileStore::OpenForReading(std::filesystem::path file,
+                                                                       std::string& problem) {
+    std::unique_ptr<SqliteProfileStore> store(
+        new SqliteProfileStore(std::move(file), Access::ReadOnly));
+    problem = store->OpenToRead();
+    return problem.empty() ? std::move(store) : nullptr;
+}
 
 SqliteProfileStore::~SqliteProfileStore() {
     Close();
@@ -204,8 +219,10 @@ std::string SqliteProfileStore::TakeOpeningNotice() {
     return std::exchange(m_notice, {});
 }
 
+// A read-only store is opened once, by OpenForReading: one that was missing
+// then stays empty rather than meet a file another copy is just creating.
 bool SqliteProfileStore::EnsureOpen() {
-    return m_db != nullptr || OpenDatabase();
+    return m_db != nullptr || (m_access == Access::Normal && OpenDatabase());
 }
 
 bool SqliteProfileStore::OpenDatabase() {
@@ -224,6 +241,23 @@ bool SqliteProfileStore::OpenDatabase() {
         break;
     }
     return opening == Opening::Damaged ? ReplaceDamaged() : opening == Opening::Open;
+}
+
+// The way the window opens a store it may not write, without its notice,
+// and without moving a damaged file aside: the file is told about instead.
+std::string SqliteProfileStore::OpenToRead() {
+    const StoreFileAccess access = InspectStoreFile(m_file);
+    switch (access.state) {
+    case StoreFileAccess::State::Missing:
+        return {};
+    case StoreFileAccess::State::Unreadable:
+        return ReadingProblem(m_file, access.reason);
+    case StoreFileAccess::State::ReadOnly:
+    case StoreFileAccess::State::Writable:
+        break;
+    }
+    return OpenReadOnly(access.reason) == Opening::Open ? std::string()
+                                                        : ReadingProblem(m_file, m_failure);
 }
 
 SqliteProfileStore::Opening SqliteProfileStore::OpenWritable() {
@@ -266,7 +300,7 @@ SqliteProfileStore::Opening SqliteProfileStore::OpenReadOnly(const std::string& 
     if (opening == Opening::Open) {
         opening = PrepareStatements(false);
     }
-    if (opening == Opening::Open) {
+    if (opening == Opening::Open && m_access == Access::Normal) {
         m_notice = ReadOnlyNotice(m_file.string(), reason, immutable);
     }
     return opening;
@@ -285,16 +319,23 @@ SqliteProfileStore::Opening SqliteProfileStore::OpenConnection(const std::string
 // write that failed.
 SqliteProfileStore::Opening SqliteProfileStore::CheckIntact() {
     Opening opening = Opening::Open;
+    std::string damage;
     {
         SqliteStatement check(m_db, "PRAGMA quick_check(1)");
         const int result = check.IsValid() ? check.Step() : sqlite3_errcode(m_db);
         if (result == SQLITE_ROW) {
             opening = check.ColumnText(0) == "ok" ? Opening::Open : Opening::Damaged;
+            // Its own report names pages and cells, of no use to the host.
+            damage = sqlite3_errstr(SQLITE_CORRUPT);
         } else {
             opening = IsDamage(result) ? Opening::Damaged : Opening::Failed;
+            damage = sqlite3_errmsg(m_db);
         }
     }
-    return opening == Opening::Open ? opening : Fail(opening);
+    if (opening == Opening::Open) {
+        return opening;
+    }
+    return Fail(opening, opening == Opening::Damaged ? "it is damaged (" + damage + ')' : "");
 }
 
 SqliteProfileStore::Opening SqliteProfileStore::PrepareStatements(bool writable) {
@@ -318,8 +359,12 @@ SqliteProfileStore::Opening SqliteProfileStore::PrepareStatements(bool writable)
         return Opening::Open;
     }
     // Our statements fit our table: a table of that name they do not fit is not ours.
-    return Fail((result & 0xff) == SQLITE_ERROR || IsDamage(result) ? Opening::Damaged
-                                                                    : Opening::Failed);
+    const std::string why = sqlite3_errmsg(m_db);
+    if ((result & 0xff) == SQLITE_ERROR) {
+        return Fail(Opening::Damaged, "it is not a settings store (" + why + ')');
+    }
+    return IsDamage(result) ? Fail(Opening::Damaged, "it is damaged (" + why + ')')
+                            : Fail(Opening::Failed);
 }
 
 bool SqliteProfileStore::HasStoreTable() {
@@ -338,7 +383,8 @@ bool SqliteProfileStore::ReplaceDamaged() {
     return OpenWritable() == Opening::Open;
 }
 
-SqliteProfileStore::Opening SqliteProfileStore::Fail(Opening opening) {
+SqliteProfileStore::Opening SqliteProfileStore::Fail(Opening opening, std::string reason) {
+    m_failure = reason.empty() ? sqlite3_errmsg(m_db) : std::move(reason);
     Close();
     return opening;
 }

@@ -25,6 +25,12 @@ public:
 
     explicit SqliteProfileStore(std::filesystem::path file,
                                 std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
+    // The store `file` opened now, only to be read: nothing is created,
+    // written, moved or repaired, and every write fails. A missing file reads
+    // as empty. Null, with `problem` saying why for the host, when the file
+    // exists but cannot be read.
+    static std::unique_ptr<SqliteProfileStore> OpenForReading(std::filesystem::path file,
+                                                              std::string& problem);
     ~SqliteProfileStore() override;
     SqliteProfileStore(const SqliteProfileStore&) = delete;
     SqliteProfileStore& operator=(const SqliteProfileStore&) = delete;
@@ -48,9 +54,13 @@ public:
 
 private:
     enum class Opening { Open, Failed, Damaged };
+    enum class Access { Normal, ReadOnly };
 
+    SqliteProfileStore(std::filesystem::path file, Access access);
     bool EnsureOpen();
     bool OpenDatabase();
+    // Read-only access; empty when the store opened or is missing, else why not.
+    std::string OpenToRead();
     Opening OpenWritable();
     Opening OpenReadOnly(const std::string& reason);
     // Opens `name` and checks every page; closed again unless Open.
@@ -59,7 +69,8 @@ private:
     Opening PrepareStatements(bool writable);
     bool HasStoreTable();
     bool ReplaceDamaged();
-    Opening Fail(Opening opening);
+    // Closes the connection; `reason` ends "... cannot be read: ", else sqlite says why.
+    Opening Fail(Opening opening, std::string reason = {});
     void Close();
     bool Execute(const char* sql);
     bool ExecuteWaiting(const char* sql);
@@ -73,6 +84,7 @@ private:
 
     std::filesystem::path m_file;
     std::chrono::milliseconds m_busyTimeout;
+    Access m_access = Access::Normal;
     sqlite3* m_db = nullptr;
     // A read-only store has no write statement, and no read statements either
     // when it holds no table of ours: it reads as empty.
@@ -87,4 +99,6 @@ private:
     bool m_transactionFailed = false;
     bool m_writeFailed = false;
     std::string m_notice;
+    // Why the last opening failed, for a read-only store's problem.
+    std::string m_failure;
 };

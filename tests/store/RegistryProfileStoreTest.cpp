@@ -33,6 +33,16 @@ RawValue ReadRaw(const QString& key, const QString& name) {
     return raw;
 }
 
+bool KeyExists(const QString& key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.toStdWString().c_str(), 0, KEY_READ, &handle) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(handle);
+    return true;
+}
+
 // REG_SZ data: UTF-16 with its terminating null.
 QByteArray WideBytes(const QString& text) {
     return QByteArray(reinterpret_cast<const char*>(text.utf16()), (text.size() + 1) * 2);
@@ -98,6 +108,36 @@ private slots:
         const RawValue raw = ReadRaw(m_applicationKey + key, name);
         QCOMPARE(int(raw.type), type);
         QCOMPARE(raw.data, data);
+    }
+
+    void storeOpenedForReadingChangesNothing_data() {
+        QTest::addColumn<QString>("lastGame");
+        QTest::newRow("no key yet") << QString();
+        QTest::newRow("key with values") << QStringLiteral("alpha");
+    }
+
+    void storeOpenedForReadingChangesNothing() {
+        QFETCH(QString, lastGame);
+        if (!lastGame.isEmpty()) {
+            OpenProfileStore("Halvane", m_application.toStdString())
+                ->WriteStoreText("Settings", "LastGame", lastGame.toStdString());
+        }
+        std::string problem = "untouched";
+        const std::unique_ptr<ProfileStore> store =
+            OpenProfileStoreForReading("Halvane", m_application.toStdString(), problem);
+        QVERIFY(store);
+        QCOMPARE(QString::fromStdString(problem), QString());
+        QCOMPARE(QString::fromStdString(store->ReadStoreText("Settings", "LastGame", "")),
+                 lastGame);
+        store->BeginTransaction();
+        store->WriteStoreText("Settings", "LastGame", "beta");
+        store->WriteStoreInt("beta", "Send0", 1);
+        store->EndTransaction();
+        QVERIFY(store->TakeWriteFailure());
+        QCOMPARE(ReadRaw(m_applicationKey + "\\Settings", "LastGame").data,
+                 lastGame.isEmpty() ? QByteArray() : WideBytes(lastGame));
+        QCOMPARE(KeyExists(m_applicationKey), !lastGame.isEmpty());
+        QVERIFY(!KeyExists(m_applicationKey + "\\beta"));
     }
 };
 

@@ -1,9 +1,11 @@
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
+#include "OpenProfileStore.h"
 #include "SqliteProfileStore.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +24,8 @@
 namespace {
 
 enum class Spoil { FileMode, FileModeWhileOpen, ImmutableFile, FolderMode, ImmutableFolder };
-enum class Damage { NotADatabase, DamagedPage, ForeignTable };
+enum class Damage { NotADatabase, DamagedPage, ForeignTable, Folder };
+enum class Found { Nothing, Store, StoreBeingWritten, ReadOnlyStore };
 
 const QString kStore = QStringLiteral("The settings store ");
 
@@ -133,7 +136,16 @@ private:
             sqlite3_close(db);
             break;
         }
+        case Damage::Folder:
+            QVERIFY(QFile::remove(m_file));
+            QVERIFY(QDir().mkdir(m_file));
+            break;
         }
+    }
+
+    std::unique_ptr<ProfileStore> OpenForReading(std::string& problem) const {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temporary->path()));
+        return OpenProfileStoreForReading("Halvane", "Zorvel", problem);
     }
 
     // Closes the window and the other copy and makes the store writable again.
@@ -255,6 +267,92 @@ private slots:
         const std::unique_ptr<SqliteProfileStore> store = Store();
         QCOMPARE(store->ReadStoreText("Settings", "Game1", ""), "beta");
         QCOMPARE(store->TakeOpeningNotice(), "");
+    }
+
+    void storeOpenedForReadingIsReadAndLeftAlone_data() {
+        QTest::addColumn<int>("found");
+        QTest::addColumn<QString>("lastGame");
+        QTest::newRow("no store yet") << int(Found::Nothing) << QString();
+        QTest::newRow("store") << int(Found::Store) << QString("alpha");
+        QTest::newRow("store another copy is writing")
+            << int(Found::StoreBeingWritten) << QString("alpha");
+        QTest::newRow("store marked read-only") << int(Found::ReadOnlyStore) << QString("alpha");
+    }
+
+    void storeOpenedForReadingIsReadAndLeftAlone() {
+        QFETCH(int, found);
+        QFETCH(QString, lastGame);
+        std::unique_ptr<SqliteProfileStore> writer;
+        if (found != int(Found::Nothing)) {
+            StoreGameAlpha();
+        }
+        if (found == int(Found::StoreBeingWritten)) {
+            writer = Store();
+            writer->BeginTransaction();
+            writer->WriteStoreText("Settings", "LastGame", "beta");
+        } else if (found == int(Found::ReadOnlyStore)) {
+            SpoilStore(Spoil::FileMode);
+        }
+        const QByteArray contents = Contents(m_file);
+        const int mode = Mode(m_file);
+
+        QElapsedTimer timer;
+        timer.start();
+        std::string problem = "untouched";
+        const std::unique_ptr<ProfileStore> store = OpenForReading(problem);
+        QVERIFY(store);
+        QCOMPARE(problem, "");
+        store->BeginReading();
+        QCOMPARE(store->ReadStoreText("Settings", "LastGame", ""), lastGame.toStdString());
+        QCOMPARE(store->ReadStoreTextSeries("Settings", "Game", 9).size(),
+                 lastGame.isEmpty() ? 0 : 1);
+        store->EndReading();
+        // Well inside the five seconds a read that waited for the writer would take.
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        store->WriteStoreText("Settings", "LastGame", "gamma");
+        QVERIFY(store->TakeWriteFailure());
+        QCOMPARE(store->TakeOpeningNotice(), "");
+        if (writer) {
+            writer->EndTransaction();
+            QVERIFY(!writer->TakeWriteFailure());
+            return;
+        }
+        QCOMPARE(Contents(m_file), contents);
+        QCOMPARE(Mode(m_file), mode);
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files),
+                 lastGame.isEmpty() ? QStringList() : QStringList{"Zorvel.sqlite"});
+    }
+
+    void storeThatCannotBeReadIsToldAndLeftAlone_data() {
+        QTest::addColumn<int>("damage");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a database")
+            << int(Damage::NotADatabase) << QString("it is damaged (file is not a database)");
+        QTest::newRow("damaged page")
+            << int(Damage::DamagedPage)
+            << QString("it is damaged (database disk image is malformed)");
+        QTest::newRow("table that is not ours")
+            << int(Damage::ForeignTable)
+            << QString("it is not a settings store (no such column: content)");
+        QTest::newRow("folder") << int(Damage::Folder) << QString("it is not a file");
+    }
+
+    void storeThatCannotBeReadIsToldAndLeftAlone() {
+        QFETCH(int, damage);
+        QFETCH(QString, reason);
+        StoreGameAlpha();
+        DamageStore(static_cast<Damage>(damage));
+        const QByteArray damaged = Contents(m_file);
+        const int mode = Mode(m_file);
+
+        std::string problem;
+        QVERIFY(!OpenForReading(problem));
+        QCOMPARE(QString::fromStdString(problem),
+                 kStore + m_file + " cannot be read: " + reason + '.');
+        QCOMPARE(QDir(m_folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"Zorvel.sqlite"});
+        QCOMPARE(Contents(m_file), damaged);
+        QCOMPARE(Mode(m_file), mode);
     }
 
     void damagedStoreThatCannotBeMovedIsLeftAlone() {
