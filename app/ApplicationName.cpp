@@ -9,3 +9,10 @@ QString ApplicationNameFromPath(const QString& programPath) {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? fileName : fileName.left(dot);
 }
+
+QString WindowProgramName(const QString& programName) {
+    const QString consoleSuffix = QStringLiteral("-cli");
+    return programName.endsWith(consoleSuffix, Qt::CaseInsensitive)
+               ? programName.chopped(consoleSuffix.size())
+               : programName;
+}

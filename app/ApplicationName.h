@@ -5,3 +5,10 @@
 // The program file's name without its directory and extension. Only the
 // file name is cut at its last ".", never a dotted folder above it.
 QString ApplicationNameFromPath(const QString& programPath);
+
+// The window program's name for a program name: the console twin
+// ("zorvel-cli") shares the window's store and send record.
+QString WindowProgramName(const QString& programName);
+
+// The company under which the store and the send record are kept.
+inline constexpr char kCompanyKey[] = "Halvane";

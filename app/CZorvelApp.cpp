@@ -6,12 +6,6 @@
 #include "OpenProfileStore.h"
 #include "SocketsCheck.h"
 
-namespace {
-
-constexpr char kCompanyKey[] = "Halvane";
-
-} // namespace
-
 int RunZorvel(const StartUp& startUp) {
     if (!startUp.socketsCheck()) {
         MessageBoxes::SetOwner(nullptr);

@@ -1,0 +1,238 @@
+#include "CommandRunner.h"
+
+#include "ConsoleWindow.h"
+#include "ExitStatus.h"
+#include "MapiLibrary.h"
+#include "SendChecks.h"
+#include "StoreTransaction.h"
+#include "StoredGames.h"
+#include "TabFields.h"
+#include "TurnDispatcher.h"
+#include "TurnFile.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string StateText(FileFacts::State state) {
+    switch (state) {
+    case FileFacts::State::Present:
+        return "present";
+    case FileFacts::State::Missing:
+        return "missing";
+    case FileFacts::State::NotRegular:
+        return "not a file";
+    case FileFacts::State::Unreadable:
+        return "unreadable";
+    }
+    return {};
+}
+
+int StatusOf(TurnDispatcher::RunStatus status) {
+    using Status = TurnDispatcher::RunStatus;
+    switch (status) {
+    case Status::Sent:
+        return ExitStatus::kDone;
+    case Status::PartlySent:
+        return ExitStatus::kPartlySent;
+    case Status::HeldBack:
+        return ExitStatus::kHeldBack;
+    case Status::DataProblem:
+        return ExitStatus::kData;
+    case Status::MailUnavailable:
+        return ExitStatus::kUnavailable;
+    case Status::Locked:
+        return ExitStatus::kLocked;
+    case Status::RecordFailed:
+        return ExitStatus::kUnreadable;
+    }
+    return ExitStatus::kData;
+}
+
+std::string FilesField(const std::vector<RecordedFile>& files) {
+    std::string field;
+    for (const RecordedFile& file : files) {
+        field += (field.empty() ? "" : ", ") + file.name + " " + std::to_string(file.size);
+    }
+    return field;
+}
+
+// The line of `problems` or `warnings` about `label` ("Player 3"), if any.
+const std::string* LineAbout(const std::vector<std::string>& lines, const std::string& label) {
+    const auto found = std::find_if(lines.begin(), lines.end(), [&label](const std::string& line) {
+        return line.rfind(label + ":", 0) == 0;
+    });
+    return found != lines.end() ? &*found : nullptr;
+}
+
+} // namespace
+
+int CommandRunner::Run(const Command& command) {
+    if (command.kind == Command::Kind::Help) {
+        m_context.out << HelpText(m_context.program);
+        return ExitStatus::kDone;
+    }
+    if (command.kind == Command::Kind::Version) {
+        m_context.out << m_context.program << " " << m_context.version << std::endl;
+        return ExitStatus::kDone;
+    }
+    if (!m_context.store) {
+        m_context.err << m_context.storeProblem << std::endl;
+        return ExitStatus::kUnreadable;
+    }
+    if (command.kind == Command::Kind::List) {
+        return List();
+    }
+    std::optional<GameRecord> game = FindGame(command.game);
+    if (!game) {
+        return ExitStatus::kData;
+    }
+    switch (command.kind) {
+    case Command::Kind::Show:
+        return Show(*game);
+    case Command::Kind::Check:
+        return Check(*game);
+    case Command::Kind::Send:
+        return Send(command, *game);
+    case Command::Kind::History:
+        return History(command, *game);
+    default:
+        return ExitStatus::kUsage;
+    }
+}
+
+int CommandRunner::List() {
+    StoreReading reading(*m_context.store);
+    for (const std::string& name : ReadGameNames(*m_context.store)) {
+        GameRecord game;
+        game.name = name;
+        ReadGameSection(*m_context.store, game);
+        m_context.out << TabLine({name, game.directory,
+                                  std::to_string(SelectedPlayers(game, {}).size())})
+                      << '\n';
+    }
+    return ExitStatus::kDone;
+}
+
+std::optional<GameRecord> CommandRunner::FindGame(const std::string& name) {
+    StoreReading reading(*m_context.store);
+    const NameFolding& names = m_context.services.names;
+    for (const std::string& stored : ReadGameNames(*m_context.store)) {
+        if (names.Fold(stored) == names.Fold(name)) {
+            GameRecord game;
+            game.name = stored;
+            ReadGameSection(*m_context.store, game);
+            return game;
+        }
+    }
+    m_context.err << "No game named " << name << " is stored." << std::endl;
+    return std::nullopt;
+}
+
+int CommandRunner::Show(const GameRecord& game) {
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const PlayerSlot& slot = game.player(number);
+        std::vector<std::string> fields{std::to_string(number), slot.email,
+                                        slot.send != 0 ? "1" : "0"};
+        if (!slot.email.empty()) {
+            const std::string path = TurnFileLocation(game, number);
+            const FileFacts facts = m_context.services.files.Inspect(path);
+            const bool present = facts.state == FileFacts::State::Present;
+            fields.insert(fields.end(),
+                          {path, StateText(facts.state), present ? std::to_string(facts.size) : "",
+                           present ? IsoUtc(facts.modified) : ""});
+        }
+        m_context.out << TabLine(fields) << '\n';
+    }
+    return ExitStatus::kDone;
+}
+
+int CommandRunner::Check(const GameRecord& game) {
+    const std::optional<SendHistory> history = ReadHistory(game);
+    if (!history) {
+        return ExitStatus::kUnreadable;
+    }
+    const std::vector<int> players = SelectedPlayers(game, {});
+    if (players.empty()) {
+        m_context.err << "No player of " << game.name << " is selected." << std::endl;
+        return ExitStatus::kData;
+    }
+    const SendPlan plan =
+        PlanSend(game, players, m_context.services.files, &*history, m_context.services.clock);
+    for (const PlannedMail& mail : plan.mails) {
+        const std::string label = "Player " + std::to_string(mail.player);
+        const std::string* problem = LineAbout(plan.problems, label);
+        const std::string* warning = LineAbout(plan.warnings, label);
+        m_context.out << (problem   ? *problem
+                          : warning ? *warning
+                                    : PlanLine(mail) + ": ready")
+                      << '\n';
+    }
+    if (const std::string* further = LineAbout(plan.problems, "Further file")) {
+        m_context.out << *further << '\n';
+    }
+    if (!plan.problems.empty()) {
+        return ExitStatus::kData;
+    }
+    return plan.warnings.empty() ? ExitStatus::kDone : ExitStatus::kHeldBack;
+}
+
+int CommandRunner::Send(const Command& command, GameRecord& game) {
+    const std::optional<SendHistory> history = ReadHistory(game);
+    if (!history) {
+        return ExitStatus::kUnreadable;
+    }
+    const std::vector<int> requested =
+        command.unsent ? history->NotSentInLastRun() : command.players;
+    if ((command.unsent && requested.empty()) || SelectedPlayers(game, requested).empty()) {
+        m_context.err << (command.unsent ? "Every player of the last run got his turn."
+                                         : "No player of " + game.name + " is selected.")
+                      << std::endl;
+        return ExitStatus::kData;
+    }
+    MailSettings mail = ReadMailSettings(*m_context.store);
+    ConsoleWindow window(game, m_context.out, m_context.err, command.yes);
+    MapiLibrary library(window, m_context.mailLibrary);
+    library.AllowLogonDialog(false);
+    TurnDispatcher dispatcher(game, mail, window, library, m_context.services);
+    if (requested.empty()) {
+        dispatcher.SendFiles();
+    } else {
+        dispatcher.SendPlayers(requested);
+    }
+    if (dispatcher.lastStatus() == TurnDispatcher::RunStatus::Sent &&
+        dispatcher.lastLogoff() != SUCCESS_SUCCESS) {
+        m_context.err << "The mail system refused the logoff (code " << dispatcher.lastLogoff()
+                      << ")." << std::endl;
+    }
+    return StatusOf(dispatcher.lastStatus());
+}
+
+int CommandRunner::History(const Command& command, const GameRecord& game) {
+    const std::optional<SendHistory> history = ReadHistory(game);
+    if (!history) {
+        return ExitStatus::kUnreadable;
+    }
+    const std::optional<int> player =
+        command.players.empty() ? std::nullopt : std::optional<int>(command.players.front());
+    for (const HistoryEntry& entry : history->Entries(player)) {
+        const std::string who =
+            entry.player == RecordLine::kTestMessage ? "test" : std::to_string(entry.player);
+        m_context.out << TabLine({IsoUtc(entry.time), who, entry.address, FilesField(entry.files),
+                                  OutcomeText(entry)})
+                      << '\n';
+    }
+    return ExitStatus::kDone;
+}
+
+std::optional<SendHistory> CommandRunner::ReadHistory(const GameRecord& game) {
+    std::string problem;
+    const std::optional<std::vector<std::string>> lines =
+        m_context.services.record.ReadLines(problem);
+    if (!lines) {
+        m_context.err << "The send record " << m_context.services.record.Location() << " "
+                      << problem << "." << std::endl;
+        return std::nullopt;
+    }
+    return SendHistory(*lines, game.name, m_context.services.names);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "CommandLine.h"
+#include "GameRecord.h"
+#include "ProfileStore.h"
+#include "SendHistory.h"
+#include "SendServices.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+// What a command reaches outside the program.
+struct CommandContext {
+    ProfileStore* store;      // opened for reading only; null when it cannot be read
+    std::string storeProblem; // why, when null
+    SendServices& services;
+    std::string mailLibrary; // where the mail library is loaded from
+    std::string program;     // the name the host typed, for the help text
+    std::string version;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs one command of the command line and returns its exit status. Only
+// "send" writes anything, and only into the send record.
+class CommandRunner {
+public:
+    explicit CommandRunner(CommandContext& context) : m_context(context) {}
+
+    int Run(const Command& command);
+
+private:
+    int List();
+    int Show(const GameRecord& game);
+    int Check(const GameRecord& game);
+    int Send(const Command& command, GameRecord& game);
+    int History(const Command& command, const GameRecord& game);
+
+    // The stored game whose name matches, case aside; nullopt after saying so.
+    std::optional<GameRecord> FindGame(const std::string& name);
+    // Nullopt after saying why the record cannot be read.
+    std::optional<SendHistory> ReadHistory(const GameRecord& game);
+
+    CommandContext& m_context;
+};

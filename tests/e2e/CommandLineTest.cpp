@@ -1,0 +1,219 @@
+// The program run with a command, as a scheduled job runs it: no display, a
+// bare environment, the store the window filled, the real provider and a
+// real SMTP server on 127.0.0.1.
+
+#include "CZorvelDlg.h"
+#include "LockFileRunLocks.h"
+#include "MessageBoxes.h"
+#include "OpenProfileStore.h"
+#include "SmtpTestServer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kPassword = QStringLiteral("s3cret");
+// Player 4 is left unticked, and his address is one the server refuses.
+const QStringList kAddresses{"ann@example.org", "bo@example.org", "cy@example.org",
+                             "eve@example.org"};
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void commandsAnswerWithTheirStatus_data();
+    void commandsAnswerWithTheirStatus();
+    void aGameAnotherRunHoldsIsNotMailed();
+    void anUnusableStoreOrRecordChangesNothing();
+    void aRefusedLogonEndsTheRunWithoutAsking();
+
+private:
+    void FillTheStoreThroughTheWindow();
+    Outcome Run(const QStringList& arguments, const QString& configHome = {}) const;
+    QString Games(const QString& file = {}) const { return m_work.filePath("games/" + file); }
+
+    QTemporaryDir m_work;
+    std::unique_ptr<SmtpTestServer> m_server;
+};
+
+void CommandLineTest::initTestCase() {
+    qputenv("XDG_CONFIG_HOME", m_work.filePath("config").toUtf8());
+    qputenv("XDG_STATE_HOME", m_work.filePath("state").toUtf8());
+    QCoreApplication::setApplicationName("zorvel"); // the window writes the program's store
+    QCoreApplication::setOrganizationName("Halvane");
+    QVERIFY(QDir().mkpath(Games()));
+    for (int number = 1; number <= 4; ++number) {
+        QFile turn(Games(QString("Alpha.m%1").arg(number)));
+        QVERIFY(turn.open(QIODevice::WriteOnly) &&
+                turn.write(QByteArray(2000, char('0' + number))));
+    }
+    m_server = std::make_unique<SmtpTestServer>(m_work.path());
+    QString error;
+    QVERIFY2(m_server->startSecure("host@example.org", kPassword,
+                                   {"--refuse-recipient", kAddresses[3]}, &error),
+             qPrintable(error));
+    FillTheStoreThroughTheWindow();
+}
+
+void CommandLineTest::FillTheStoreThroughTheWindow() {
+    MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"));
+    window.show();
+    const MainWindowControls& controls = window.controls();
+    controls.gameSelector->setEditText("Alpha");
+    controls.directory->setText(Games().chopped(1));
+    emit controls.directory->textEdited(controls.directory->text());
+    for (int number = 1; number <= 4; ++number) {
+        controls.row(number).email->setText(kAddresses[number - 1]);
+        emit controls.row(number).email->textEdited(kAddresses[number - 1]);
+        if (number < 4) {
+            QTest::mouseClick(controls.row(number).send, Qt::LeftButton);
+        }
+    }
+    window.mailSettings().mailProfile =
+        QString("smtp://host%40example.org@localhost:%1").arg(m_server->port()).toStdString();
+    window.mailSettings().password = kPassword.toStdString();
+    QTest::mouseClick(controls.exit, Qt::LeftButton);
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    MessageBoxes::SetAnswerer({});
+}
+
+Outcome CommandLineTest::Run(const QStringList& arguments, const QString& configHome) const {
+    // What cron gives a job: no display, a minimal PATH, the user's home.
+    QProcessEnvironment environment;
+    environment.insert("PATH", "/usr/bin:/bin");
+    environment.insert("HOME", m_work.path());
+    environment.insert("XDG_CONFIG_HOME",
+                       configHome.isEmpty() ? m_work.filePath("config") : configHome);
+    environment.insert("XDG_STATE_HOME", m_work.filePath("state"));
+    environment.insert("SSL_CERT_FILE", qEnvironmentVariable("SSL_CERT_FILE"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(ZORVEL_TEST_BINARY_DIR "/zorvel", arguments);
+    Outcome outcome;
+    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit) {
+        return outcome;
+    }
+    outcome.status = program.exitCode();
+    outcome.out = QString::fromUtf8(program.readAllStandardOutput());
+    outcome.err = QString::fromUtf8(program.readAllStandardError());
+    return outcome;
+}
+
+void CommandLineTest::commandsAnswerWithTheirStatus_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("shown"); // in standard output, or error when it starts with "!"
+    QTest::addColumn<int>("delivered");
+    // The rows run in order: each send is recorded for the ones after it.
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "zorvel 1.0.0.1\n" << 0;
+    QTest::newRow("list") << QStringList{"list"} << 0 << "Alpha\t" + Games().chopped(1) + "\t3\n"
+                          << 0;
+    QTest::newRow("unknown command") << QStringList{"mail"} << 64 << "!unknown command: mail" << 0;
+    QTest::newRow("player out of range")
+        << QStringList{"send", "alpha", "--player", "17"} << 64 << "!--player needs" << 0;
+    QTest::newRow("unknown game") << QStringList{"show", "beta"} << 65
+                                  << "!No game named beta is stored." << 0;
+    QTest::newRow("show, other case")
+        << QStringList{"show", "ALPHA"} << 0
+        << "4\teve@example.org\t0\t" + Games("Alpha.m4") + "\tpresent\t2000\t" << 0;
+    QTest::newRow("check") << QStringList{"check", "alpha"} << 0
+                           << "Player 1, ann@example.org: Alpha.m1 (2.0 KB): ready\n"
+                           << 0;
+    QTest::newRow("the ticked players, as a scheduled job")
+        << QStringList{"send", "aLpHa"} << 0 << "3 Messages sent successfully\n"
+        << 3;
+    QTest::newRow("the same turns again: held back")
+        << QStringList{"send", "alpha"} << 2 << "!Player 1: Alpha.m1 is the same file as sent on "
+        << 0;
+    QTest::newRow("check sees the warnings")
+        << QStringList{"check", "alpha"} << 2 << "Player 2: Alpha.m2 is the same file" << 0;
+    QTest::newRow("players chosen, the second refused")
+        << QStringList{"send", "alpha", "--player", "1", "--player", "4", "--yes"} << 1
+        << "Sent: Player 1. Not sent: Player 4.\n"
+        << 1;
+    QTest::newRow("those not sent") << QStringList{"send", "alpha", "--unsent"} << 1
+                                    << "Sending 1 of 1: Player 4, eve@example.org" << 0;
+    QTest::newRow("one player past the warning")
+        << QStringList{"send", "alpha", "--player", "2", "--yes"} << 0
+        << "1 Message sent successfully\n"
+        << 1;
+    QTest::newRow("a row without address") << QStringList{"send", "alpha", "--player", "9"} << 65
+                                           << "!No player of Alpha is selected." << 0;
+    QTest::newRow("history")
+        << QStringList{"history", "alpha", "--player", "4"} << 0
+        << "\t4\teve@example.org\tAlpha.m4 2000\trefused: Unknown Recipient - MAPI Send Mail (14)\n"
+        << 0;
+}
+
+void CommandLineTest::commandsAnswerWithTheirStatus() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, shown);
+    QFETCH(int, delivered);
+    const int before = m_server->messageFiles().size();
+
+    const Outcome outcome = Run(arguments);
+
+    QVERIFY2(outcome.status == status, qPrintable(outcome.out + outcome.err));
+    const QString& stream = shown.startsWith('!') ? outcome.err : outcome.out;
+    QVERIFY2(stream.contains(shown.startsWith('!') ? shown.mid(1) : shown), qPrintable(stream));
+    QCOMPARE(m_server->messageFiles().size(), before + delivered);
+}
+
+void CommandLineTest::aGameAnotherRunHoldsIsNotMailed() {
+    LockFileRunLocks locks(m_work.filePath("state/Halvane/zorvel"));
+    std::string problem;
+    const std::unique_ptr<RunLock> held = locks.Acquire("alpha", problem);
+    QVERIFY(held);
+    const Outcome outcome = Run({"send", "Alpha", "--player", "4", "--yes"});
+    QCOMPARE(outcome.status, 73);
+    QVERIFY(outcome.err.contains("Another run is mailing the turns of Alpha"));
+}
+
+void CommandLineTest::anUnusableStoreOrRecordChangesNothing() {
+    const QString damaged = m_work.filePath("damaged");
+    QVERIFY(QDir().mkpath(damaged + "/Halvane"));
+    QFile store(damaged + "/Halvane/zorvel.sqlite");
+    QVERIFY(store.open(QIODevice::WriteOnly) && store.write("not a store at all") > 0);
+    store.close();
+    QCOMPARE(Run({"list"}, damaged).status, 74);
+    QCOMPARE(QDir(damaged + "/Halvane").entryList(QDir::Files), QStringList{"zorvel.sqlite"});
+
+    const QString record = m_work.filePath("state/Halvane/zorvel/sent.log");
+    QVERIFY(QFile::rename(record, record + ".kept"));
+    QVERIFY(QDir().mkpath(record)); // a folder where the record should be
+    const Outcome outcome = Run({"send", "alpha", "--player", "4", "--yes"});
+    QVERIFY(QDir().rmdir(record) && QFile::rename(record + ".kept", record));
+    QCOMPARE(outcome.status, 74);
+    QVERIFY(outcome.err.contains("The send record"));
+}
+
+void CommandLineTest::aRefusedLogonEndsTheRunWithoutAsking() {
+    QVERIFY(QFile::remove(Games("Alpha.m4")));
+    QCOMPARE(Run({"send", "alpha", "--player", "4"}).status, 65); // the check fails first
+    QFile turn(Games("Alpha.m4"));
+    QVERIFY(turn.open(QIODevice::WriteOnly) && turn.write("a new turn") > 0);
+    turn.close();
+    m_server->stop();
+    const Outcome outcome = Run({"send", "alpha", "--player", "4"});
+    QCOMPARE(outcome.status, 69);
+    QVERIFY2(outcome.err.contains("MAPI Logon"), qPrintable(outcome.err));
+}
+
+QTEST_MAIN(CommandLineTest)
+#include "CommandLineTest.moc"
