@@ -1,5 +1,7 @@
 #include "SendRecord.h"
 
+#include "EscapedText.h"
+
 #include <array>
 #include <charconv>
 #include <chrono>
@@ -18,59 +20,6 @@ constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 4> kEvents{
     {RecordLine::Event::Refused, "refused"},
     {RecordLine::Event::NotSent, "not-sent"},
 }};
-
-std::string Escaped(std::string_view text) {
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-        case '\\':
-            escaped += "\\\\";
-            break;
-        case '\t':
-            escaped += "\\t";
-            break;
-        case '\n':
-            escaped += "\\n";
-            break;
-        case '\r':
-            escaped += "\\r";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
-std::optional<std::string> Unescaped(std::string_view text) {
-    std::string plain;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] != '\\') {
-            plain += text[at];
-            continue;
-        }
-        if (++at == text.size()) {
-            return std::nullopt;
-        }
-        switch (text[at]) {
-        case '\\':
-            plain += '\\';
-            break;
-        case 't':
-            plain += '\t';
-            break;
-        case 'n':
-            plain += '\n';
-            break;
-        case 'r':
-            plain += '\r';
-            break;
-        default:
-            return std::nullopt;
-        }
-    }
-    return plain;
-}
 
 std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -127,7 +76,7 @@ std::optional<std::vector<RecordedFile>> ParseFiles(const std::vector<std::strin
     std::vector<RecordedFile> files;
     for (std::size_t at = kFixedFields; at + kFieldsPerFile <= fields.size();
          at += kFieldsPerFile) {
-        const std::optional<std::string> name = Unescaped(fields[at]);
+        const std::optional<std::string> name = UnescapeText(fields[at]);
         const std::optional<std::uint64_t> size = ParseNumber<std::uint64_t>(fields[at + 1]);
         if (!name || !size || !IsHex(fields[at + 2])) {
             return std::nullopt;
@@ -144,15 +93,15 @@ std::string FormatRecordLine(const RecordLine& line) {
     const auto add = [&text](std::string_view field) { (text += kSeparator) += field; };
     add(std::to_string(line.run));
     add(EventName(line.event));
-    add(Escaped(line.game));
+    add(EscapeText(line.game));
     add(line.player == RecordLine::kTestMessage ? std::string(kTestPlayer)
                                                 : std::to_string(line.player));
-    add(Escaped(line.address));
+    add(EscapeText(line.address));
     add(std::to_string(line.code));
-    add(Escaped(line.reason));
+    add(EscapeText(line.reason));
     add(std::to_string(line.files.size()));
     for (const RecordedFile& file : line.files) {
-        add(Escaped(file.name));
+        add(EscapeText(file.name));
         add(std::to_string(file.size));
         add(file.sha256);
     }
@@ -171,11 +120,11 @@ std::optional<RecordLine> ParseRecordLine(std::string_view text) {
     const std::optional<std::int64_t> time = ParseIsoUtc(fields[0]);
     const std::optional<int> run = ParseNumber<int>(fields[1]);
     const std::optional<RecordLine::Event> event = ParseEvent(fields[2]);
-    const std::optional<std::string> game = Unescaped(fields[3]);
+    const std::optional<std::string> game = UnescapeText(fields[3]);
     const std::optional<int> player = ParsePlayer(fields[4]);
-    const std::optional<std::string> address = Unescaped(fields[5]);
+    const std::optional<std::string> address = UnescapeText(fields[5]);
     const std::optional<MapiULong> code = ParseNumber<MapiULong>(fields[6]);
-    const std::optional<std::string> reason = Unescaped(fields[7]);
+    const std::optional<std::string> reason = UnescapeText(fields[7]);
     std::optional<std::vector<RecordedFile>> files = ParseFiles(fields);
     if (!time || !run || !event || !game || !player || !address || !code || !reason || !files) {
         return std::nullopt;

@@ -11,9 +11,11 @@ namespace {
 const QFileDevice::Permissions kOwnerFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 const QFileDevice::Permissions kOwnerFolder = kOwnerFile | QFileDevice::ExeOwner;
 
-// Creates the missing folders from the top down. Each is closed to others
+} // namespace
+
+// The missing folders are made from the top down. Each is closed to others
 // before anything goes into it; chmod, unlike mkdir, ignores the umask.
-bool CreateOwnerOnlyFolders(const QString& folder) {
+bool PrepareOwnerOnlyFolder(const QString& folder) {
     QStringList missing;
     for (QFileInfo info(folder); !info.exists(); info.setFile(info.absolutePath())) {
         if (info.isRoot()) {
@@ -34,8 +36,6 @@ bool CreateOwnerOnlyFolders(const QString& folder) {
     return QFileInfo(folder).isDir();
 }
 
-} // namespace
-
 bool PrepareOwnerOnlyFile(const std::filesystem::path& file) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(file, error);
@@ -43,7 +43,7 @@ bool PrepareOwnerOnlyFile(const std::filesystem::path& file) {
         return false;
     }
     const QString path = QFile::decodeName(absolute.c_str());
-    if (!CreateOwnerOnlyFolders(QFileInfo(path).absolutePath())) {
+    if (!PrepareOwnerOnlyFolder(QFileInfo(path).absolutePath())) {
         return false;
     }
     QFile store(path);
