@@ -20,6 +20,8 @@ int RunZorvel(const StartUp& startUp) {
 
 CZorvelApp::CZorvelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationNameFromPath(applicationFilePath()));
+    // Lets a Wayland desktop match the window to its menu entry and icon.
+    setDesktopFileName(QStringLiteral("com.halvane.Zorvel"));
 }
 
 int CZorvelApp::InitInstance() {

@@ -1,7 +1,8 @@
 #include "FileProbe.h"
 
+#include "Sha256Digest.h"
+
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -40,7 +41,7 @@ std::optional<std::string> FileProbe::Sha256(const std::string& path) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return std::nullopt;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256Digest hash;
     QByteArray chunk(qsizetype{1} << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunk.size());
@@ -50,7 +51,7 @@ std::optional<std::string> FileProbe::Sha256(const std::string& path) {
         if (got == 0) {
             break;
         }
-        hash.addData(QByteArrayView(chunk.constData(), static_cast<qsizetype>(got)));
+        hash.Add(chunk.constData(), static_cast<std::size_t>(got));
     }
-    return hash.result().toHex().toStdString();
+    return hash.Hex();
 }
