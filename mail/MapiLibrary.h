@@ -19,8 +19,9 @@ inline constexpr std::string_view kMapiLibraryName = "libsimplemapi.so";
 #endif
 
 // Where the mail library is loaded from. Windows: the bare name for the
-// system's own search. Elsewhere: `programFolder` when it holds the library,
-// else its ../lib, else the bare name.
+// system's own search. Elsewhere: `programFolder` when it holds the library
+// (the build tree), else its ../lib/zorvel (an installed program), else the
+// path in `programFolder`, which then fails to load: never the system's search.
 std::string MapiLibraryLocation(const std::string& programFolder = SharedModule::ProgramFolder());
 
 // The Simple MAPI binding: loads the mail library once and keeps it, opens one

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Draws the program icon (an envelope sealed with a red "Z") in the 16
 standard colours, at 32x32 and 16x16, and writes it as PNGs for Qt and as an
-.ico for the Windows resource file. Run it after changing the picture."""
+.ico for the Windows resource file. Run it after changing the picture.
+
+  make_icon.py [FOLDER]        the two PNGs and the .ico, into FOLDER
+  make_icon.py --png N FILE    one N x N PNG, for the desktop's icon theme"""
 import struct
 import sys
 import zlib
@@ -26,15 +29,18 @@ def line(pixels, x0, y0, x1, y1, colour):
 
 def draw(size):
     s = size / 32
+    # Strokes grow with the picture, so the large theme icons are not hairlines.
+    pen = max(1, round(s))
     px = [[CLEAR] * size for _ in range(size)]
     left, top, right, bottom = round(1 * s), round(7 * s), size - 1 - round(1 * s), round(26 * s)
     for y in range(top, bottom + 1):
         for x in range(left, right + 1):
-            edge = y in (top, bottom) or x in (left, right)
+            edge = min(y - top, bottom - y, x - left, right - x) < pen
             px[y][x] = NAVY if edge else WHITE
     middle_x, middle_y = size // 2, round(17 * s)
-    line(px, left, top, middle_x, middle_y, GRAY)
-    line(px, right, top, middle_x, middle_y, GRAY)
+    for offset in range(pen):
+        line(px, left, top + offset, middle_x, middle_y + offset, GRAY)
+        line(px, right, top + offset, middle_x, middle_y + offset, GRAY)
     radius = max(2, round(6 * s))
     for y in range(middle_y - radius, middle_y + radius + 1):
         for x in range(middle_x - radius, middle_x + radius + 1):
@@ -45,7 +51,9 @@ def draw(size):
              (2, -2), (1, -1), (0, 0), (-1, 1), (-2, 2),
              (-3, 3), (-2, 3), (-1, 3), (0, 3), (1, 3), (2, 3), (3, 3)]
         for dx, dy in z:
-            px[middle_y + dy][middle_x + dx] = YELLOW
+            for ox in range(pen):
+                for oy in range(pen):
+                    px[middle_y + dy * pen + oy - pen // 2][middle_x + dx * pen + ox - pen // 2] = YELLOW
     else:
         px[middle_y][middle_x] = YELLOW
     return px
@@ -98,6 +106,9 @@ def ico(images):
 
 
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--png":
+        Path(sys.argv[3]).write_bytes(png(draw(int(sys.argv[2]))))
+        return
     out = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).parent)
     big, small = draw(32), draw(16)
     (out / "zorvel-32.png").write_bytes(png(big))

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing need;
 # with --windows, those that cross-building for Windows and testing under
-# Wine need. Only asks apt when something is missing, so a second run costs
-# nothing.
+# Wine need; with --package, those that building the Debian package, checking
+# it and testing it installed need. Only asks apt when something is missing,
+# so a second run costs nothing.
 set -euo pipefail
 
 if [ "${1:-}" = "--windows" ]; then
@@ -12,13 +13,19 @@ if [ "${1:-}" = "--windows" ]; then
     qt6-base-dev qt6-base-dev-tools
     wine64 fonts-wine
     xvfb openbox
+    nsis
+  )
+elif [ "${1:-}" = "--package" ]; then
+  packages=(
+    dpkg-dev fakeroot file lintian desktop-file-utils appstream
+    python3 python3-aiosmtpd openssl xvfb x11-utils
   )
 else
   packages=(
     cmake ninja-build g++ pkg-config git
     qt6-base-dev libgl-dev
     libsqlite3-dev
-    libgmime-3.0-dev libcurl4-openssl-dev
+    libgmime-3.0-dev libcurl4-openssl-dev libssl-dev
     fonts-liberation fontconfig
     python3 python3-aiosmtpd msmtp openssl ca-certificates time
   )

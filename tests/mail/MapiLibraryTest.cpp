@@ -229,12 +229,15 @@ void MapiLibraryTest::locationPrefersTheProgramsOwnFolders_data() {
     const QString name = QString::fromUtf8(kMapiLibraryName.data(), kMapiLibraryName.size());
 #ifdef _WIN32
     // The system's search, which looks beside the program first, finds it.
-    QTest::newRow("beside the program") << QStringList{"bin", "lib"} << name;
-#else
-    QTest::newRow("beside the program") << QStringList{"bin", "lib"} << "bin/" + name;
-    QTest::newRow("installed") << QStringList{"lib"} << "lib/" + name;
-#endif
+    QTest::newRow("beside the program") << QStringList{"bin", "lib/zorvel"} << name;
     QTest::newRow("system search") << QStringList{} << name;
+#else
+    QTest::newRow("beside the program") << QStringList{"bin", "lib/zorvel"} << "bin/" + name;
+    QTest::newRow("installed") << QStringList{"lib/zorvel"} << "lib/zorvel/" + name;
+    // A library in the shared ../lib is someone else's; the load then fails.
+    QTest::newRow("only in ../lib") << QStringList{"lib"} << "bin/" + name;
+    QTest::newRow("nowhere, never the system's search") << QStringList{} << "bin/" + name;
+#endif
 }
 
 void MapiLibraryTest::locationPrefersTheProgramsOwnFolders() {
