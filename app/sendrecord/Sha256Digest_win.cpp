@@ -4,7 +4,7 @@
 #include <QCryptographicHash>
 
 struct Sha256Digest::State {
-    QCryptographicHash hash{QCryptographicHash::Sha256Digest};
+    QCryptographicHash hash{QCryptographicHash::Sha256};
 };
 
 Sha256Digest::Sha256Digest() : m_state(std::make_unique<State>()) {}
