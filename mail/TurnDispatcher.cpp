@@ -318,21 +318,27 @@ void TurnDispatcher::SendTestMessage() {
     window_.BeginWaitCursor();
     window_.ReadControls();
     if (!settings_.returnEmail.empty() && TextsFit()) {
-        Run run;
-        run.lock = LockGame();
-        std::string problem;
-        const std::optional<SendHistory> history = ReadHistory(problem);
-        run.number = history ? history->NextRun() : 1;
-        run.plan.mails.push_back({RecordLine::kTestMessage, settings_.returnEmail, {}});
-        run.subject = game_.name + " (test)";
-        if (run.lock && library_.Bind()) {
-            const Outcome outcome = Execute(run);
-            if (outcome.result == SUCCESS_SUCCESS && outcome.notSent.empty()) {
-                window_.ShowReport("A test message went to " + settings_.returnEmail + ".");
-            }
-        }
+        RunTestMessage();
     }
     window_.EndWaitCursor();
+}
+
+void TurnDispatcher::RunTestMessage() {
+    Run run;
+    run.lock = LockGame();
+    // The record is read only for a run that will go ahead.
+    if (!run.lock || !library_.Bind()) {
+        return;
+    }
+    std::string problem;
+    const std::optional<SendHistory> history = ReadHistory(problem);
+    run.number = history ? history->NextRun() : 1;
+    run.plan.mails.push_back({RecordLine::kTestMessage, settings_.returnEmail, {}});
+    run.subject = game_.name + " (test)";
+    const Outcome outcome = Execute(run);
+    if (outcome.result == SUCCESS_SUCCESS && outcome.notSent.empty()) {
+        window_.ShowReport("A test message went to " + settings_.returnEmail + ".");
+    }
 }
 
 std::optional<SendHistory> TurnDispatcher::History() {

@@ -78,6 +78,8 @@ private:
     // Null when the run must not go on; every reason has been shown.
     std::unique_ptr<Run> Prepare(const std::vector<int>& requested);
     std::unique_ptr<RunLock> LockGame();
+    // The test message to the host, once the texts have been checked.
+    void RunTestMessage();
     SendPlan Plan(const std::vector<int>& players, int& nextRun);
     bool HostAccepts(const SendPlan& plan);
     // Blocks the window for logon to logoff, and gives it back.
