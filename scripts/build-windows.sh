@@ -17,14 +17,23 @@ if [ "${1:-}" = "--no-qt-build" ]; then
   shift
 fi
 
+. "$root/scripts/lib/steps.sh"
+
+# Sets `qt` to the first Qt for Windows found; empty when there is none.
 find_qt() {
-  local cache="${XDG_CACHE_HOME:-$HOME/.cache}/zorvel/qt6-windows-x64"
-  for candidate in "${ZORVEL_QT_WINDOWS:-}" "$root/../shared/toolchains/qt6-windows-x64" "$cache"; do
+  qt=""
+  for candidate in "${ZORVEL_QT_WINDOWS:-}" "$root/../shared/toolchains/qt6-windows-x64" "$qt_cache"; do
     if [ -n "$candidate" ] && [ -f "$candidate/lib/cmake/Qt6/qt.toolchain.cmake" ]; then
-      (cd "$candidate" && pwd)
+      qt=$(cd "$candidate" && pwd)
       return
     fi
   done
+}
+
+qt_cache="${XDG_CACHE_HOME:-$HOME/.cache}/zorvel/qt6-windows-x64"
+step "Installing the packages for the Windows build" bash "$root/scripts/install-deps.sh" --windows
+find_qt
+if [ -z "$qt" ]; then
   if [ -n "${ZORVEL_QT_WINDOWS:-}" ]; then
     echo "ZORVEL_QT_WINDOWS=$ZORVEL_QT_WINDOWS holds no Qt for Windows." >&2
     exit 1
@@ -33,17 +42,18 @@ find_qt() {
     echo "No Qt for Windows: set ZORVEL_QT_WINDOWS or provide ../shared/toolchains/qt6-windows-x64." >&2
     exit 1
   fi
-  echo "Building Qt for Windows once into $cache (about an hour)..." >&2
-  bash "$root/scripts/build-qt-windows.sh" "$cache" >&2
-  echo "$cache"
-}
-
-bash "$root/scripts/install-deps.sh" --windows
-qt=$(find_qt)
+  echo "Building Qt for Windows once into $qt_cache (about an hour)..."
+  step "Building Qt for Windows" bash "$root/scripts/build-qt-windows.sh" "$qt_cache"
+  find_qt
+  if [ -z "$qt" ]; then
+    echo "Building Qt for Windows left no Qt in $qt_cache." >&2
+    exit 1
+  fi
+fi
 # -O2, not -O3: GCC 12 warns falsely about std::string at -O3.
-cmake -S "$root" -B "$build" -G Ninja \
+step "Configuring the Windows build" cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "$@"
-cmake --build "$build" -j "$(nproc)"
+step "Building Zorvel for Windows" cmake --build "$build" -j "$(nproc)"
