@@ -5,7 +5,7 @@
 #include "ExitStatus.h"
 #include "MapiLibrary.h"
 #include "OpenProfileStore.h"
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 
 #include <QCoreApplication>
 
@@ -41,7 +41,7 @@ int RunCommandLine(int argc, char** argv) {
     std::string storeProblem;
     const std::unique_ptr<ProfileStore> store = OpenProfileStoreForReading(
         kCompanyKey, QCoreApplication::applicationName().toStdString(), storeProblem);
-    const std::unique_ptr<SendRecordParts> record = SendRecordParts::ForUser();
+    const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
     SendServices services = record->services();
     CommandContext context{store.get(), storeProblem,   services,  MapiLibraryLocation(),
                            program,     ZORVEL_VERSION, std::cout, std::cerr};

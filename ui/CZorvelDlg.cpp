@@ -62,7 +62,7 @@ CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, std::string mailLibr
       m_selector(new GameSelectorBox(*m_controls.gameSelector)),
       m_inputBlocker(new InputBlocker(*this)), m_profileStore(std::move(store)),
       m_store(*m_profileStore, m_game, m_mail, *this, *m_selector),
-      m_mapi(*this, std::move(mailLibrary)), m_sendParts(SendRecordParts::ForUser()),
+      m_mapi(*this, std::move(mailLibrary)), m_sendParts(SendServiceParts::ForUser()),
       m_sendServices(m_sendParts->services()), m_progress(new SendProgressDlg(this)),
       m_dispatcher(m_game, m_mail, *this, m_mapi, m_sendServices) {
     MessageBoxes::SetOwner(this);

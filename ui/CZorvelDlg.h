@@ -8,7 +8,7 @@
 #include "MapiLibrary.h"
 #include "ProfileStore.h"
 #include "RowRefresh.h"
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 #include "TurnDispatcher.h"
 
 #include <QDialog>
@@ -107,7 +107,7 @@ private:
     std::unique_ptr<ProfileStore> m_profileStore;
     GameStore m_store;
     MapiLibrary m_mapi;
-    std::unique_ptr<SendRecordParts> m_sendParts;
+    std::unique_ptr<SendServiceParts> m_sendParts;
     SendServices m_sendServices;
     SendProgressDlg* m_progress;
     TurnDispatcher m_dispatcher;

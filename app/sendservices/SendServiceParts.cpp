@@ -1,16 +1,16 @@
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 
 #include "SendRecordPlace.h"
 
 #include <QFileInfo>
 
-SendRecordParts::SendRecordParts(const QString& recordPath)
+SendServiceParts::SendServiceParts(const QString& recordPath)
     : record(recordPath), locks(QFileInfo(recordPath).absolutePath()) {}
 
-std::unique_ptr<SendRecordParts> SendRecordParts::ForUser() {
-    return std::make_unique<SendRecordParts>(DefaultSendRecordPath());
+std::unique_ptr<SendServiceParts> SendServiceParts::ForUser() {
+    return std::make_unique<SendServiceParts>(DefaultSendRecordPath());
 }
 
-SendServices SendRecordParts::services() {
+SendServices SendServiceParts::services() {
     return SendServices{files, record, clock, locks, names};
 }

@@ -13,13 +13,13 @@
 
 // One of each part a send run reaches, for one send record; the run locks
 // live in the record's folder.
-struct SendRecordParts {
-    explicit SendRecordParts(const QString& recordPath);
-    SendRecordParts(const SendRecordParts&) = delete;
-    SendRecordParts& operator=(const SendRecordParts&) = delete;
+struct SendServiceParts {
+    explicit SendServiceParts(const QString& recordPath);
+    SendServiceParts(const SendServiceParts&) = delete;
+    SendServiceParts& operator=(const SendServiceParts&) = delete;
 
     // The parts for the user's own send record.
-    static std::unique_ptr<SendRecordParts> ForUser();
+    static std::unique_ptr<SendServiceParts> ForUser();
 
     // Valid while these parts live.
     SendServices services();

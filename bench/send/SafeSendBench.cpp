@@ -7,7 +7,7 @@
 
 #include "RunRecorder.h"
 #include "SendChecks.h"
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,15 +45,15 @@ int main(int argc, char* argv[]) {
     }
     QTemporaryDir folder;
     const GameRecord game = BenchGame(folder, players, arguments[2], arguments.value(3));
-    SendRecordParts parts(folder.filePath("state/sent.log"));
+    SendServiceParts parts(folder.filePath("state/sent.log"));
     SendServices services = parts.services();
 
     QElapsedTimer timer;
     timer.start();
     std::string problem;
     const SendHistory history(*parts.record.ReadLines(problem), game.name, parts.names);
-    const SendPlan plan = PlanSend(game, SelectedPlayers(game, {}), parts.files, &history,
-                                   parts.clock);
+    const SendPlan plan =
+        PlanSend(game, SelectedPlayers(game, {}), parts.files, &history, parts.clock);
     const qint64 checks = timer.restart();
     RunRecorder recorder(services, game.name, history.NextRun());
     for (const PlannedMail& mail : plan.mails) {

@@ -8,7 +8,7 @@
 #include "MessageTextEdit.h"
 #include "SendHistory.h"
 #include "SendProgressDlg.h"
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 #include "SmtpTestServer.h"
 #include "SqliteProfileStore.h"
 
@@ -241,7 +241,7 @@ void HostEveningTest::aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees() {
     QCOMPARE(readMail(stored.last(), &error)["to"].toString(), kAddresses[0]);
 
     std::string problem;
-    const std::unique_ptr<SendRecordParts> record = SendRecordParts::ForUser();
+    const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
     const SendHistory history(*record->record.ReadLines(problem), "Duel", record->names);
     QStringList lastRun;
     const std::vector<HistoryEntry> entries = history.Entries();

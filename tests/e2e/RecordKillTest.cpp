@@ -1,5 +1,5 @@
 #include "SendHistory.h"
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "MapiLibrary.h"
 #include "RowRefresh.h"
 #include "SendHistory.h"
-#include "SendRecordParts.h"
+#include "SendServiceParts.h"
 #include "SmtpTestServer.h"
 #include "TurnDispatcher.h"
 #include "TurnFile.h"
@@ -115,7 +115,7 @@ void MapiSendFilesTest::runDeliversOrReports() {
 
     NotingWindow window(game);
     MapiLibrary library(window, MapiLibraryLocation(ZORVEL_TEST_BINARY_DIR));
-    SendRecordParts parts(work.filePath("state/sent.log"));
+    SendServiceParts parts(work.filePath("state/sent.log"));
     SendServices services = parts.services();
     TurnDispatcher(game, settings, window, library, services).SendFiles();
 

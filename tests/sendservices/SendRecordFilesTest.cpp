@@ -1,8 +1,8 @@
 #include "FileProbe.h"
 #include "LockFileRunLocks.h"
 #include "SendRecordLog.h"
-#include "SendRecordParts.h"
 #include "SendRecordPlace.h"
+#include "SendServiceParts.h"
 #include "SystemSendClock.h"
 
 #include <QCryptographicHash>
@@ -287,7 +287,7 @@ private slots:
     }
 
     void partsKeepLocksBesideTheRecord() {
-        SendRecordParts parts(At("record/sent.log"));
+        SendServiceParts parts(At("record/sent.log"));
         const SendServices services = parts.services();
         std::string problem;
         QVERIFY2(services.record.Append("entry", problem), problem.c_str());
