@@ -4,6 +4,7 @@
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
 #include "OpenProfileStore.h"
+#include "SendServiceParts.h"
 #include "SocketsCheck.h"
 
 int RunZorvel(const StartUp& startUp) {
@@ -25,8 +26,12 @@ CZorvelApp::CZorvelApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int CZorvelApp::InitInstance() {
-    return RunZorvel({PlatformSocketsCheck, [] {
-                          return std::make_unique<CZorvelDlg>(OpenProfileStore(
-                              kCompanyKey, QCoreApplication::applicationName().toStdString()));
-                      }});
+    // Made here so that they outlive the window that sends through them.
+    const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
+    return RunZorvel(
+        {PlatformSocketsCheck, [&sendParts] {
+             return std::make_unique<CZorvelDlg>(
+                 OpenProfileStore(kCompanyKey, QCoreApplication::applicationName().toStdString()),
+                 sendParts->services());
+         }});
 }

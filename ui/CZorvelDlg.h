@@ -8,7 +8,7 @@
 #include "MapiLibrary.h"
 #include "ProfileStore.h"
 #include "RowRefresh.h"
-#include "SendServiceParts.h"
+#include "SendServices.h"
 #include "TurnDispatcher.h"
 
 #include <QDialog>
@@ -26,10 +26,11 @@ class SendProgressDlg;
 class CZorvelDlg : public QDialog, public GameWindow, public DispatchWindow, public CheckBoxStates {
     Q_OBJECT
 public:
-    // `store` keeps the games between runs; `mailLibrary` names the Simple
-    // MAPI library that "Send Files" loads.
-    explicit CZorvelDlg(std::unique_ptr<ProfileStore> store,
-                        std::string mailLibrary = MapiLibraryLocation(), QWidget* parent = nullptr);
+    // `store` keeps the games between runs; `sendServices` are the files,
+    // send record, clock and run locks that "Send Files" reaches, and must
+    // outlive the window; `mailLibrary` names the Simple MAPI library it loads.
+    CZorvelDlg(std::unique_ptr<ProfileStore> store, SendServices sendServices,
+               std::string mailLibrary = MapiLibraryLocation(), QWidget* parent = nullptr);
     ~CZorvelDlg() override;
 
     // Controls into the records; false, after saying so, when the message
@@ -107,7 +108,6 @@ private:
     std::unique_ptr<ProfileStore> m_profileStore;
     GameStore m_store;
     MapiLibrary m_mapi;
-    std::unique_ptr<SendServiceParts> m_sendParts;
     SendServices m_sendServices;
     SendProgressDlg* m_progress;
     TurnDispatcher m_dispatcher;

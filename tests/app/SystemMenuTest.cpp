@@ -1,6 +1,7 @@
 #include "CAboutDlg.h"
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 
 #include <QApplication>
@@ -26,12 +27,14 @@ private:
     HWND Handle() const { return reinterpret_cast<HWND>(m_window->winId()); }
 
     TestStore m_store;
+    TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
 };
 
 void SystemMenuTest::init() {
     MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+                                            "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

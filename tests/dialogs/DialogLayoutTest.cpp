@@ -1,6 +1,7 @@
 #include "CAboutDlg.h"
 #include "CEmailOptionsDlg.h"
 #include "CZorvelDlg.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 
 #include <QCheckBox>
@@ -17,9 +18,11 @@
 
 namespace {
 
-std::unique_ptr<QDialog> MakeDialog(const QString& name, const TestStore& store) {
+std::unique_ptr<QDialog> MakeDialog(const QString& name, const TestStore& store,
+                                    TestSendServices& sendServices) {
     if (name == QLatin1String("main-window-layout")) {
-        auto window = std::make_unique<CZorvelDlg>(store.Open(), "no-mail-library-here");
+        auto window = std::make_unique<CZorvelDlg>(store.Open(), sendServices.services(),
+                                                   "no-mail-library-here");
         window->controls().gameSelector->setEditText(QStringLiteral("alpha"));
         return window;
     }
@@ -144,7 +147,8 @@ void DialogLayoutTest::textsFitAndScreenshotIsWritten_data() {
 void DialogLayoutTest::textsFitAndScreenshotIsWritten() {
     QFETCH(QString, name);
     const TestStore store;
-    const std::unique_ptr<QDialog> dialog = MakeDialog(name, store);
+    TestSendServices sendServices;
+    const std::unique_ptr<QDialog> dialog = MakeDialog(name, store, sendServices);
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
 

@@ -6,6 +6,7 @@
 #include "LockFileRunLocks.h"
 #include "MessageBoxes.h"
 #include "OpenProfileStore.h"
+#include "SendServiceParts.h"
 #include "SmtpTestServer.h"
 
 #include <QCheckBox>
@@ -71,7 +72,8 @@ void CommandLineTest::initTestCase() {
 
 void CommandLineTest::FillTheStoreThroughTheWindow() {
     MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
-    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"));
+    const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->services());
     window.show();
     const MainWindowControls& controls = window.controls();
     controls.gameSelector->setEditText("Alpha");

@@ -73,6 +73,7 @@ private:
 
     QTemporaryDir m_work;
     std::unique_ptr<SmtpTestServer> m_server;
+    std::unique_ptr<SendServiceParts> m_sendParts;
     std::unique_ptr<CZorvelDlg> m_window;
     QMap<QString, QByteArray> m_files;
     QStringList m_boxes;
@@ -80,6 +81,7 @@ private:
 
 void HostEveningTest::initTestCase() {
     qputenv("XDG_STATE_HOME", m_work.filePath("state").toLocal8Bit()); // a record of this run's own
+    m_sendParts = SendServiceParts::ForUser();
     QVERIFY(QDir().mkpath(GamePath({})));
     for (int number = 1; number <= 4; ++number) {
         const QString name = QStringLiteral("duel.m%1").arg(number);
@@ -107,7 +109,8 @@ void HostEveningTest::cleanup() {
 void HostEveningTest::Open() {
     m_window.reset();
     m_window = std::make_unique<CZorvelDlg>(
-        std::make_unique<SqliteProfileStore>(m_work.filePath("store.sqlite").toStdString()));
+        std::make_unique<SqliteProfileStore>(m_work.filePath("store.sqlite").toStdString()),
+        m_sendParts->services());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -5,6 +5,7 @@
 
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
+#include "SendServiceParts.h"
 #include "SqliteProfileStore.h"
 
 #include <QApplication>
@@ -31,7 +32,10 @@ int main(int argc, char* argv[]) {
         qWarning("%s", qPrintable(request.text));
         return QMessageBox::Ok;
     });
-    CZorvelDlg window(std::make_unique<SqliteProfileStore>(arguments[1].toStdString()));
+    // The record where the program keeps it, under this driver's name.
+    const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
+    CZorvelDlg window(std::make_unique<SqliteProfileStore>(arguments[1].toStdString()),
+                      sendParts->services());
     window.show();
     const MainWindowControls& controls = window.controls();
     controls.gameSelector->setEditText(QStringLiteral("raid"));

@@ -2,6 +2,7 @@
 #include "MessageBoxes.h"
 #include "OpenProfileStore.h"
 #include "SqliteProfileStore.h"
+#include "TestSendServices.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -71,6 +72,7 @@ private:
     QString m_folder;
     QString m_file;
     QStringList m_messages;
+    TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
     sqlite3* m_otherCopy = nullptr;
 
@@ -88,7 +90,8 @@ private:
     }
 
     void Start() {
-        m_window = std::make_unique<CZorvelDlg>(Store(), "no-mail-library-here");
+        m_window = std::make_unique<CZorvelDlg>(Store(), m_sendServices.services(),
+                                                "no-mail-library-here");
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }

@@ -2,6 +2,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 #include "TurnFile.h"
 
@@ -53,6 +54,7 @@ private:
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
 
     TestStore m_store;
+    TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
     QStringList m_messages;
 };
@@ -64,7 +66,8 @@ void MainWindowTest::init() {
         return QMessageBox::Ok;
     });
     m_store.Clear();
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+                                            "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

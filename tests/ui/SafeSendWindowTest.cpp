@@ -3,6 +3,7 @@
 #include "MessageBoxes.h"
 #include "ScriptedMapi.h"
 #include "SendProgressDlg.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ private:
 
     QTemporaryDir m_folder;
     TestStore m_store;
+    TestSendServices m_sendServices;
     std::unique_ptr<ScriptedMapi> m_mapi;
     std::unique_ptr<CZorvelDlg> m_window;
     QList<MessageBoxes::Request> m_boxes;
@@ -48,9 +50,7 @@ private:
 };
 
 void SafeSendWindowTest::init() {
-    qputenv("XDG_STATE_HOME", m_folder.filePath("state").toLocal8Bit());
-    qputenv("LOCALAPPDATA", QDir::toNativeSeparators(m_folder.filePath("state")).toLocal8Bit());
-    QDir(m_folder.filePath("state")).removeRecursively();
+    m_sendServices.Clear();
     m_store.Clear();
     m_boxes.clear();
     m_answer = QMessageBox::Ok;
@@ -68,7 +68,8 @@ void SafeSendWindowTest::cleanup() {
 }
 
 void SafeSendWindowTest::OpenGame(const QList<int>& numbers, int size) {
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), SCRIPTED_MAPI);
+    m_window =
+        std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(), SCRIPTED_MAPI);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     const QString games = QDir::toNativeSeparators(m_folder.filePath("games"));

@@ -2,6 +2,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "ScriptedMapi.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 #include "TurnFile.h"
 
@@ -36,6 +37,7 @@ private:
 
     QTemporaryDir m_folder;
     TestStore m_store;
+    TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
     QList<MessageBoxes::Request> m_boxes;
 };
@@ -50,9 +52,6 @@ bool WriteFile(const QString& path) {
 } // namespace
 
 void SendFilesWindowTest::init() {
-    // A send record of this run's own, on either platform.
-    qputenv("XDG_STATE_HOME", m_folder.path().toLocal8Bit());
-    qputenv("LOCALAPPDATA", QDir::toNativeSeparators(m_folder.path()).toLocal8Bit());
     m_store.Clear();
     m_boxes.clear();
     MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
@@ -67,7 +66,7 @@ void SendFilesWindowTest::cleanup() {
 }
 
 void SendFilesWindowTest::Open(const std::string& library) {
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), library);
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(), library);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -2,6 +2,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 #include "TurnFile.h"
 
@@ -42,6 +43,7 @@ private:
     QStringList Listed() const;
 
     TestStore m_store;
+    TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
     QStringList m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Ok;
@@ -64,7 +66,8 @@ void StoredGamesTest::cleanup() {
 
 void StoredGamesTest::Open() {
     m_window.reset();
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+                                            "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -4,6 +4,7 @@
 #include "ControlById.h"
 #include "MessageBoxes.h"
 #include "MessageTextEdit.h"
+#include "TestSendServices.h"
 #include "TestStore.h"
 #include "TurnFile.h"
 
@@ -49,6 +50,7 @@ private:
 
     QTemporaryDir m_folder;
     TestStore m_store;
+    TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
 };
 
@@ -70,7 +72,8 @@ void WindowCommandsTest::cleanup() {
 
 void WindowCommandsTest::Open() {
     m_window.reset();
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), "no-mail-library-here");
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+                                            "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
