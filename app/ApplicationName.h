@@ -9,6 +9,3 @@ QString ApplicationNameFromPath(const QString& programPath);
 // The window program's name for a program name: the console twin
 // ("zorvel-cli") shares the window's store and send record.
 QString WindowProgramName(const QString& programName);
-
-// The company under which the store and the send record are kept.
-inline constexpr char kCompanyKey[] = "Halvane";

@@ -4,6 +4,7 @@
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
 #include "OpenProfileStore.h"
+#include "ProgramIdentity.h"
 #include "SendServiceParts.h"
 #include "SocketsCheck.h"
 
@@ -22,7 +23,7 @@ int RunZorvel(const StartUp& startUp) {
 CZorvelApp::CZorvelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationNameFromPath(applicationFilePath()));
     // Lets a Wayland desktop match the window to its menu entry and icon.
-    setDesktopFileName(QStringLiteral("com.halvane.Zorvel"));
+    setDesktopFileName(QString::fromLatin1(kApplicationId));
 }
 
 int CZorvelApp::InitInstance() {

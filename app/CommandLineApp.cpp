@@ -5,6 +5,7 @@
 #include "ExitStatus.h"
 #include "MapiLibrary.h"
 #include "OpenProfileStore.h"
+#include "ProgramIdentity.h"
 #include "SendServiceParts.h"
 
 #include <QCoreApplication>
@@ -43,7 +44,7 @@ int RunCommandLine(int argc, char** argv) {
         kCompanyKey, QCoreApplication::applicationName().toStdString(), storeProblem);
     const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
     SendServices services = record->services();
-    CommandContext context{store.get(), storeProblem,   services,  MapiLibraryLocation(),
-                           program,     ZORVEL_VERSION, std::cout, std::cerr};
+    CommandContext context{store.get(), storeProblem,    services,  MapiLibraryLocation(),
+                           program,     kProgramVersion, std::cout, std::cerr};
     return CommandRunner(context).Run(*command);
 }

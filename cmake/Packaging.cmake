@@ -1,9 +1,9 @@
 # The installable package, made by CPack from the install rules: a Debian
 # package on Linux (scripts/package.sh), the Windows installer on Windows.
 set(CPACK_PACKAGE_NAME zorvel)
-set(CPACK_PACKAGE_VENDOR "halvane software, inc.")
+set(CPACK_PACKAGE_VENDOR "${ZORVEL_MAKER}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://zorvel.example.org/")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${PROJECT_HOMEPAGE_URL}/")
 # No comma in a Debian contact: it would read as two.
 set(CPACK_PACKAGE_CONTACT "halvane software <zorvel@halvane.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "mail each player of a play-by-e-mail game his turn file")

@@ -2,6 +2,7 @@
 
 #include "MailTextCheck.h"
 #include "MapiFailureTexts.h"
+#include "ProgramIdentity.h"
 #include "TurnFile.h"
 
 #include <algorithm>
@@ -9,11 +10,9 @@
 #include <utility>
 
 namespace {
-constexpr std::string_view kMakerAddress = "https://zorvel.example.org";
-
 std::string NoteText(const std::string& notes) {
-    return "Turns mailed by Zorvel from halvane software, inc. (" + std::string(kMakerAddress) +
-           ")\n\n" + notes;
+    return std::string("Turns mailed by Zorvel from ") + kMakerName + " (" + kMakerUrl + ")\n\n" +
+           notes;
 }
 
 std::string SentReport(int count) {

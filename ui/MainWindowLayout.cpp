@@ -3,6 +3,7 @@
 #include "DialogTemplate.h"
 #include "DialogUnits.h"
 #include "MessageTextEdit.h"
+#include "ProgramIdentity.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -208,8 +209,8 @@ void AddMainWindowToolTips(const MainWindowControls& controls) {
     controls.sendFiles->setToolTip(QStringLiteral("Click me to send all messages and attachments"));
     controls.emailOptions->setToolTip(
         QStringLiteral("Additional setup information for your email client"));
-    controls.about->setToolTip(
-        QStringLiteral("Information about Zorvel and halvane software, inc."));
+    controls.about->setToolTip(QStringLiteral("Information about Zorvel and ") +
+                               QString::fromUtf8(kMakerName));
     controls.exit->setToolTip(QStringLiteral("Save all data and Exit Zorvel"));
     controls.help->setToolTip(QStringLiteral("Critical information on Zorvel"));
     controls.deleteGame->setToolTip(QStringLiteral("Delete this Game information"));

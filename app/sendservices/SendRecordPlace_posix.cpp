@@ -1,5 +1,7 @@
 #include "SendRecordPlace.h"
 
+#include "ProgramIdentity.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -9,7 +11,8 @@ QString DefaultSendRecordPath() {
     if (state.isEmpty() || QDir::isRelativePath(state)) {
         state = QDir::homePath() + QStringLiteral("/.local/state");
     }
-    const QString path = state + QStringLiteral("/Halvane/") + QCoreApplication::applicationName() +
+    const QString path = state + QLatin1Char('/') + QString::fromLatin1(kCompanyKey) +
+                         QLatin1Char('/') + QCoreApplication::applicationName() +
                          QStringLiteral("/sent.log");
     return QDir::toNativeSeparators(QDir::cleanPath(path));
 }

@@ -1,5 +1,7 @@
 #include "SendRecordPlace.h"
 
+#include "ProgramIdentity.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -9,7 +11,8 @@ QString DefaultSendRecordPath() {
     if (local.isEmpty()) {
         local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     }
-    const QString path = local + QStringLiteral("/Halvane/") + QCoreApplication::applicationName() +
+    const QString path = local + QLatin1Char('/') + QString::fromLatin1(kCompanyKey) +
+                         QLatin1Char('/') + QCoreApplication::applicationName() +
                          QStringLiteral("/sent.log");
     return QDir::toNativeSeparators(QDir::cleanPath(path));
 }

@@ -108,6 +108,8 @@ void MainWindowTest::everyControlIsFoundByItsIdInTabOrder() {
     QCOMPARE(ControlById<QPushButton>(*m_window, 1)->text(), QStringLiteral("E&xit "));
     QVERIFY(Edit(1006)->isReadOnly());
     QCOMPARE(Edit(1028)->toolTip(), QStringLiteral("This file will be sent to Player 9"));
+    QCOMPARE(m_window->controls().about->toolTip(),
+             QStringLiteral("Information about Zorvel and halvane software, inc."));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Zorvel"));
 }
 
