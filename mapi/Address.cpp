@@ -1,5 +1,7 @@
 #include "Address.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -16,22 +18,6 @@ Failure unknown(std::string_view text, std::string_view why) {
 
 bool isControl(unsigned char c) {
     return c < 0x20 || c == 0x7f;
-}
-
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) ==
-                      std::toupper(static_cast<unsigned char>(b));
-           });
 }
 
 std::string_view withoutSmtpPrefix(std::string_view text) {

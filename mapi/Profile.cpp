@@ -1,5 +1,7 @@
 #include "Profile.h"
 
+#include "Text.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -37,18 +39,9 @@ std::string findOnPath(std::string_view name) {
     return {};
 }
 
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
+// A scheme with nothing after it names no server.
 bool hasScheme(std::string_view text, std::string_view scheme) {
-    return text.size() > scheme.size() &&
-           std::equal(scheme.begin(), scheme.end(), text.begin(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-           });
+    return text.size() > scheme.size() && startsWithNoCase(text, scheme);
 }
 
 Result<Route> systemSendmail() {

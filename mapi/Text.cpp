@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 
 std::string validUtf8(std::string_view text) {
@@ -16,6 +18,22 @@ std::string withoutControls(std::string_view text, char replacement) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = replacement;
     return clean;
+}
+
+std::string_view trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) ==
+                      std::toupper(static_cast<unsigned char>(b));
+           });
 }
 
 std::string withUnixLineBreaks(std::string_view text) {

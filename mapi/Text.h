@@ -11,6 +11,12 @@ std::string validUtf8(std::string_view text);
 // that a header value can never start a header of its own.
 std::string withoutControls(std::string_view text, char replacement);
 
+// The text without the blanks and tabs at either end.
+std::string_view trim(std::string_view text);
+
+// Whether `text` begins with `prefix`, ASCII letters matched in either case.
+bool startsWithNoCase(std::string_view text, std::string_view prefix);
+
 // The text with CR LF and lone CR turned into LF: one line break convention
 // inside, converted to what the transport needs when written out.
 std::string withUnixLineBreaks(std::string_view text);
