@@ -65,6 +65,14 @@ const std::string* LineAbout(const std::vector<std::string>& lines, const std::s
     return found != lines.end() ? &*found : nullptr;
 }
 
+// The stored game `name`, from a store the caller holds open for reading.
+GameRecord StoredGame(ProfileStore& store, const std::string& name) {
+    GameRecord game;
+    game.name = name;
+    ReadGameSection(store, game);
+    return game;
+}
+
 } // namespace
 
 int CommandRunner::Run(const Command& command) {
@@ -104,9 +112,7 @@ int CommandRunner::Run(const Command& command) {
 int CommandRunner::List() {
     StoreReading reading(*m_context.store);
     for (const std::string& name : ReadGameNames(*m_context.store)) {
-        GameRecord game;
-        game.name = name;
-        ReadGameSection(*m_context.store, game);
+        const GameRecord game = StoredGame(*m_context.store, name);
         m_context.out << TabLine({name, game.directory,
                                   std::to_string(SelectedPlayers(game, {}).size())})
                       << '\n';
@@ -119,10 +125,7 @@ std::optional<GameRecord> CommandRunner::FindGame(const std::string& name) {
     const NameFolding& names = m_context.services.names;
     for (const std::string& stored : ReadGameNames(*m_context.store)) {
         if (names.Fold(stored) == names.Fold(name)) {
-            GameRecord game;
-            game.name = stored;
-            ReadGameSection(*m_context.store, game);
-            return game;
+            return StoredGame(*m_context.store, stored);
         }
     }
     m_context.err << "No game named " << name << " is stored." << std::endl;
@@ -227,12 +230,9 @@ int CommandRunner::History(const Command& command, const GameRecord& game) {
 
 std::optional<SendHistory> CommandRunner::ReadHistory(const GameRecord& game) {
     std::string problem;
-    const std::optional<std::vector<std::string>> lines =
-        m_context.services.record.ReadLines(problem);
-    if (!lines) {
-        m_context.err << "The send record " << m_context.services.record.Location() << " "
-                      << problem << "." << std::endl;
-        return std::nullopt;
+    std::optional<SendHistory> history = ReadSendHistory(m_context.services, game.name, problem);
+    if (!history) {
+        m_context.err << problem << "." << std::endl;
     }
-    return SendHistory(*lines, game.name, m_context.services.names);
+    return history;
 }

@@ -31,7 +31,7 @@ bool RunRecorder::Write(RecordLine::Event event, const PlannedMail& mail, MapiUL
         return true;
     }
     if (m_problem.empty()) {
-        m_problem = "The send record " + m_services.record.Location() + " " + problem;
+        m_problem = RecordProblem(m_services.record, problem);
     }
     return false;
 }

@@ -114,3 +114,18 @@ int SendHistory::NextRun() const {
     }
     return last + 1;
 }
+
+std::string RecordProblem(const SendRecordFile& record, const std::string& why) {
+    return "The send record " + record.Location() + " " + why;
+}
+
+std::optional<SendHistory> ReadSendHistory(const SendServices& services, const std::string& game,
+                                           std::string& problem) {
+    std::string why;
+    const std::optional<std::vector<std::string>> lines = services.record.ReadLines(why);
+    if (!lines) {
+        problem = RecordProblem(services.record, why);
+        return std::nullopt;
+    }
+    return SendHistory(*lines, game, services.names);
+}

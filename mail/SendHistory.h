@@ -44,3 +44,11 @@ public:
 private:
     std::vector<HistoryEntry> m_entries; // oldest first
 };
+
+// "The send record <where> <why>", for a failure the record reported.
+std::string RecordProblem(const SendRecordFile& record, const std::string& why);
+
+// The game's part of the send record. Nullopt, with `problem` set to the
+// RecordProblem sentence (without its full stop), when it cannot be read.
+std::optional<SendHistory> ReadSendHistory(const SendServices& services, const std::string& game,
+                                           std::string& problem);

@@ -163,13 +163,13 @@ std::unique_ptr<RunLock> TurnDispatcher::LockGame() {
 
 SendPlan TurnDispatcher::Plan(const std::vector<int>& players, int& nextRun) {
     std::string problem;
-    const std::optional<SendHistory> history = ReadHistory(problem);
+    const std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
     nextRun = history ? history->NextRun() : 1;
     SendPlan plan =
         PlanSend(game_, players, services_.files, history ? &*history : nullptr, services_.clock);
     if (!history) {
         plan.warnings.insert(plan.warnings.begin(),
-                             "The send record " + services_.record.Location() + " " + problem +
+                             problem +
                                  ", so the turn files were not compared with those sent before.");
     }
     return plan;
@@ -331,7 +331,7 @@ void TurnDispatcher::RunTestMessage() {
         return;
     }
     std::string problem;
-    const std::optional<SendHistory> history = ReadHistory(problem);
+    const std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
     run.number = history ? history->NextRun() : 1;
     run.plan.mails.push_back({RecordLine::kTestMessage, settings_.returnEmail, {}});
     run.subject = game_.name + " (test)";
@@ -343,17 +343,9 @@ void TurnDispatcher::RunTestMessage() {
 
 std::optional<SendHistory> TurnDispatcher::History() {
     std::string problem;
-    std::optional<SendHistory> history = ReadHistory(problem);
+    std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
     if (!history) {
-        window_.ShowMessage("The send record " + services_.record.Location() + " " + problem + ".");
+        window_.ShowMessage(problem + ".");
     }
     return history;
-}
-
-std::optional<SendHistory> TurnDispatcher::ReadHistory(std::string& problem) {
-    const std::optional<std::vector<std::string>> lines = services_.record.ReadLines(problem);
-    if (!lines) {
-        return std::nullopt;
-    }
-    return SendHistory(*lines, game_.name, services_.names);
 }

@@ -94,7 +94,6 @@ private:
     // Stops at the first refusal or Cancel; earlier messages stay sent.
     void SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSet& mails, RunRecorder& recorder,
                  Outcome& outcome);
-    std::optional<SendHistory> ReadHistory(std::string& problem);
 
     GameRecord& game_;
     MailSettings& settings_;

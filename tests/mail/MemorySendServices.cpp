@@ -32,7 +32,11 @@ bool MemorySendServices::Append(const std::string& line, std::string& problem) {
     return true;
 }
 
-std::optional<std::vector<std::string>> MemorySendServices::ReadLines(std::string&) {
+std::optional<std::vector<std::string>> MemorySendServices::ReadLines(std::string& problem) {
+    if (!recordReadable) {
+        problem = "cannot be read: Permission denied";
+        return std::nullopt;
+    }
     return lines;
 }
 

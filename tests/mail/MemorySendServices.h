@@ -21,6 +21,7 @@ public:
     std::map<std::string, std::string> hashes;
     std::vector<std::string> lines;
     bool recordWritable = true;
+    bool recordReadable = true;
     std::set<std::string> heldLocks; // folded game names another run holds
     std::int64_t now = 1'800'000'000;
 

@@ -720,17 +720,24 @@ void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord_data() {
     QTest::addColumn<QString>("recordedHash");
     QTest::addColumn<qint64>("modifiedAfterSend"); // seconds
     QTest::addColumn<QString>("warning");          // empty: none
+    QTest::addColumn<bool>("recordReadable");
     const QString same = "Player 3: alpha.m3 is the same file as sent on at 1000: last turn's?";
     const QString turn3 =
         QString::fromStdString(MemorySendServices::HashOf(Games("alpha.m3").toStdString()));
     const QString earlier = "e0e0";
-    QTest::newRow("same file") << "alpha" << turn3 << qint64(600) << same;
-    QTest::newRow("same file, game in other case") << "ALPHA" << turn3 << qint64(600) << same;
+    QTest::newRow("same file") << "alpha" << turn3 << qint64(600) << same << true;
+    QTest::newRow("same file, game in other case")
+        << "ALPHA" << turn3 << qint64(600) << same << true;
     QTest::newRow("older than the last one sent")
         << "alpha" << earlier << qint64(-1)
-        << "Player 3: alpha.m3 is older than the turn sent on at 1000.";
-    QTest::newRow("a new turn") << "alpha" << earlier << qint64(600) << QString();
-    QTest::newRow("another game") << "beta" << turn3 << qint64(600) << QString();
+        << "Player 3: alpha.m3 is older than the turn sent on at 1000." << true;
+    QTest::newRow("a new turn") << "alpha" << earlier << qint64(600) << QString() << true;
+    QTest::newRow("another game") << "beta" << turn3 << qint64(600) << QString() << true;
+    QTest::newRow("a record that cannot be read")
+        << "alpha" << turn3 << qint64(600)
+        << "The send record /state/sent.log cannot be read: Permission denied, so the turn "
+           "files were not compared with those sent before."
+        << false;
 }
 
 void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
@@ -738,6 +745,7 @@ void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
     QFETCH(QString, recordedHash);
     QFETCH(qint64, modifiedAfterSend);
     QFETCH(QString, warning);
+    QFETCH(bool, recordReadable);
     for (const bool sendAnyway : {false, true}) {
         Host host;
         host.Select({3});
@@ -754,6 +762,7 @@ void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
         host.outside.files[Games("alpha.m3").toStdString()] = {FileFacts::State::Present, 64,
                                                                1000 + modifiedAfterSend};
         host.window.sendAnyway = sendAnyway;
+        host.outside.recordReadable = recordReadable;
 
         host.dispatcher.SendFiles();
 
