@@ -31,6 +31,12 @@ std::string Lines(const std::vector<std::string>& lines) {
     return text;
 }
 
+std::string Lines(const std::vector<CheckFinding>& findings) {
+    std::vector<std::string> lines;
+    std::transform(findings.begin(), findings.end(), std::back_inserter(lines), FindingText);
+    return Lines(lines);
+}
+
 // "none", "Player 5" or "Players 1, 2, 4".
 std::string PlayerList(const std::vector<int>& players) {
     if (players.empty()) {
@@ -168,9 +174,11 @@ SendPlan TurnDispatcher::Plan(const std::vector<int>& players, int& nextRun) {
     SendPlan plan =
         PlanSend(game_, players, services_.files, history ? &*history : nullptr, services_.clock);
     if (!history) {
-        plan.warnings.insert(plan.warnings.begin(),
-                             problem +
-                                 ", so the turn files were not compared with those sent before.");
+        CheckFinding unread;
+        unread.subject = CheckFinding::Subject::SendRecord;
+        unread.kind = CheckFinding::Kind::RecordUnreadable;
+        unread.detail = problem;
+        plan.warnings.insert(plan.warnings.begin(), unread);
     }
     return plan;
 }
