@@ -3,6 +3,15 @@
 RunRecorder::RunRecorder(SendServices& services, std::string game, int run)
     : m_services(services), m_game(std::move(game)), m_run(run) {}
 
+bool RunRecorder::Planned(const std::vector<PlannedMail>& mails) {
+    for (const PlannedMail& mail : mails) {
+        if (!Write(RecordLine::Event::Planned, mail, SUCCESS_SUCCESS, {})) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool RunRecorder::Handover(const PlannedMail& mail) {
     return Write(RecordLine::Event::Handover, mail, SUCCESS_SUCCESS, {});
 }

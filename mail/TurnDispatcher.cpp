@@ -277,7 +277,12 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
     if (total > 0) {
         window_.StartProgress(total);
     }
+    // Everyone is on the record before the first handover, so that a run
+    // that dies midway still names those it never reached.
     std::string stopped; // why the rest is not sent
+    if (!recorder.Planned(plan.mails)) {
+        stopped = RecordFailed(recorder, "Nothing was sent.", outcome);
+    }
     std::size_t index = 0;
     for (; index < plan.mails.size() && stopped.empty(); ++index) {
         const PlannedMail& mail = plan.mails[index];
@@ -287,9 +292,7 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
             break;
         }
         if (!recorder.Handover(mail)) {
-            window_.ShowMessage(recorder.problem() + ". Nothing more was sent.");
-            stopped = "the send record could not be written";
-            outcome.recordFailed = true;
+            stopped = RecordFailed(recorder, "Nothing more was sent.", outcome);
             break;
         }
         MapiMessage message = mails.Message(index);
@@ -311,6 +314,13 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
     if (total > 0) {
         window_.EndProgress();
     }
+}
+
+std::string TurnDispatcher::RecordFailed(const RunRecorder& recorder, const std::string& then,
+                                         Outcome& outcome) {
+    window_.ShowMessage(recorder.problem() + ". " + then);
+    outcome.recordFailed = true;
+    return "the send record could not be written";
 }
 
 void TurnDispatcher::CheckTurnFiles() {

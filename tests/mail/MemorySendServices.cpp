@@ -24,7 +24,7 @@ std::string MemorySendServices::HashOf(const std::string& path) {
 }
 
 bool MemorySendServices::Append(const std::string& line, std::string& problem) {
-    if (!recordWritable) {
+    if (lines.size() >= linesWritable) {
         problem = "cannot be written: No space left on device";
         return false;
     }

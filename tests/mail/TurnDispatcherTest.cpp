@@ -185,6 +185,7 @@ private slots:
     void aStoppedRunSaysWhoGotHisTurnAndSendsTheRest();
     void aGameAnotherRunHoldsIsRefused();
     void onePlayerOnlyLeavesTheSendBoxesAlone();
+    void aRecordThatCannotBeWrittenStopsTheHandover_data();
     void aRecordThatCannotBeWrittenStopsTheHandover();
     void aTestMessageGoesToTheHostAlone();
 };
@@ -846,18 +847,48 @@ void TurnDispatcherTest::onePlayerOnlyLeavesTheSendBoxesAlone() {
              QStringList{"Message: 1 Message sent successfully"});
 }
 
+void TurnDispatcherTest::aRecordThatCannotBeWrittenStopsTheHandover_data() {
+    QTest::addColumn<int>("linesWritable");
+    QTest::addColumn<QStringList>("record"); // what the record holds, in order
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("sent");
+    const QString full = "Message: The send record /state/sent.log cannot be written: No space "
+                         "left on device. ";
+    QTest::newRow("room for all: the plan comes first")
+        << 1000
+        << QStringList{"planned 1", "planned 2", "handover 1", "sent 1", "handover 2", "sent 2"}
+        << QStringList{"Message: 2 Messages sent successfully"} << 2;
+    QTest::newRow("no room for the plan")
+        << 0 << QStringList{}
+        << QStringList{full + "Nothing was sent.", "Ask: Sent: none. Not sent: Players 1, 2."} << 0;
+    QTest::newRow("room for half the plan")
+        << 1 << QStringList{"planned 1"}
+        << QStringList{full + "Nothing was sent.", "Ask: Sent: none. Not sent: Players 1, 2."} << 0;
+    QTest::newRow("no room for the second handover")
+        << 4 << QStringList{"planned 1", "planned 2", "handover 1", "sent 1"}
+        << QStringList{full + "Nothing more was sent.", "Ask: Sent: Player 1. Not sent: Player 2."}
+        << 1;
+}
+
 void TurnDispatcherTest::aRecordThatCannotBeWrittenStopsTheHandover() {
+    QFETCH(int, linesWritable);
+    QFETCH(QStringList, record);
+    QFETCH(QStringList, shown);
+    QFETCH(int, sent);
     Host host;
     host.Select({1, 2});
-    host.outside.recordWritable = false;
+    host.outside.linesWritable = std::size_t(linesWritable);
 
     host.dispatcher.SendFiles();
 
-    QVERIFY(host.Sent().empty());
-    QCOMPARE(host.mapi.Timeline().filter(QRegularExpression("Message|Ask")),
-             (QStringList{"Message: The send record /state/sent.log cannot be written: No space "
-                          "left on device. Nothing more was sent.",
-                          "Ask: Sent: none. Not sent: Players 1, 2."}));
+    QCOMPARE(int(host.Sent().size()), sent);
+    QCOMPARE(host.mapi.Timeline().filter(QRegularExpression("Message|Ask")), shown);
+    QStringList written;
+    for (const std::string& line : host.outside.lines) { // event and player
+        const QString fields = QString::fromStdString(line);
+        written << fields.section('\t', 2, 2) + " " + fields.section('\t', 4, 4);
+    }
+    QCOMPARE(written, record);
 }
 
 void TurnDispatcherTest::aTestMessageGoesToTheHostAlone() {
