@@ -139,16 +139,6 @@ void SendRecordTest::historyPairsHandoversWithOutcomes_data() {
                        "1 handover 1", "1 sent 1",    "1 handover 2"}
         << QStringList{"3 not reached", "2 outcome unknown", "1 sent"} << QList<int>{2, 3}
         << QList<int>{1, 0, 0} << 2;
-    QTest::newRow("a plan completed, cancelled or refused")
-        << QStringList{"1 planned 1", "1 planned 2",  "1 planned 3", "1 handover 1",
-                       "1 sent 1",    "1 handover 2", "1 refused 2", "1 not-sent 3"}
-        << QStringList{"3 not sent: ", "2 refused:  (0)", "1 sent"} << QList<int>{2, 3}
-        << QList<int>{1, 0, 0} << 2;
-    QTest::newRow("a run's plan counts after the other game's run")
-        << QStringList{"1 planned 1",      "1 handover 1", "1 sent 1",
-                       "2 planned 2 beta", "3 planned 2",  "3 planned 3"}
-        << QStringList{"3 not reached", "2 not reached", "1 sent"} << QList<int>{2, 3}
-        << QList<int>{1, 0, 0} << 4;
     QTest::newRow("a test message after a run is no run to resend")
         << QStringList{"1 planned 2", "1 handover 2", "1 sent 2", "2 planned 0", "2 handover 0"}
         << QStringList{"0 outcome unknown", "2 sent"} << QList<int>{} << QList<int>{0, 1, 0} << 3;

@@ -861,9 +861,6 @@ void TurnDispatcherTest::aRecordThatCannotBeWrittenStopsTheHandover_data() {
     QTest::newRow("no room for the plan")
         << 0 << QStringList{}
         << QStringList{full + "Nothing was sent.", "Ask: Sent: none. Not sent: Players 1, 2."} << 0;
-    QTest::newRow("room for half the plan")
-        << 1 << QStringList{"planned 1"}
-        << QStringList{full + "Nothing was sent.", "Ask: Sent: none. Not sent: Players 1, 2."} << 0;
     QTest::newRow("no room for the second handover")
         << 4 << QStringList{"planned 1", "planned 2", "handover 1", "sent 1"}
         << QStringList{full + "Nothing more was sent.", "Ask: Sent: Player 1. Not sent: Player 2."}
