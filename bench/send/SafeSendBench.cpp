@@ -53,8 +53,8 @@ int main(int argc, char* argv[]) {
     timer.start();
     std::string problem;
     const SendHistory history(*parts.record.ReadLines(problem), game.name, parts.names);
-    const SendPlan plan = PlanSend(game, SelectedPlayers(game, {}), parts.files, &history,
-                                   parts.clock);
+    const SendPlan plan =
+        PlanSend(game, SelectedPlayers(game, {}), parts.files, &history, parts.clock);
     const qint64 checks = timer.restart();
     RunRecorder recorder(services, game.name, history.NextRun());
     recorder.Planned(plan.mails);
