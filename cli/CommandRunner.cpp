@@ -57,12 +57,23 @@ std::string FilesField(const std::vector<RecordedFile>& files) {
     return field;
 }
 
-// The line of `problems` or `warnings` about `label` ("Player 3"), if any.
-const std::string* LineAbout(const std::vector<std::string>& lines, const std::string& label) {
-    const auto found = std::find_if(lines.begin(), lines.end(), [&label](const std::string& line) {
-        return line.rfind(label + ":", 0) == 0;
-    });
-    return found != lines.end() ? &*found : nullptr;
+// The finding of `findings` about `subject` (and `player`, for a player), if any.
+const CheckFinding* FindingAbout(const std::vector<CheckFinding>& findings,
+                                 CheckFinding::Subject subject, int player = 0) {
+    const auto found =
+        std::find_if(findings.begin(), findings.end(), [subject, player](const auto& finding) {
+            return finding.subject == subject &&
+                   (subject != CheckFinding::Subject::Player || finding.player == player);
+        });
+    return found != findings.end() ? &*found : nullptr;
+}
+
+// The stored game `name`, from a store the caller holds open for reading.
+GameRecord StoredGame(ProfileStore& store, const std::string& name) {
+    GameRecord game;
+    game.name = name;
+    ReadGameSection(store, game);
+    return game;
 }
 
 } // namespace
@@ -104,9 +115,7 @@ int CommandRunner::Run(const Command& command) {
 int CommandRunner::List() {
     StoreReading reading(*m_context.store);
     for (const std::string& name : ReadGameNames(*m_context.store)) {
-        GameRecord game;
-        game.name = name;
-        ReadGameSection(*m_context.store, game);
+        const GameRecord game = StoredGame(*m_context.store, name);
         m_context.out << TabLine({name, game.directory,
                                   std::to_string(SelectedPlayers(game, {}).size())})
                       << '\n';
@@ -119,10 +128,7 @@ std::optional<GameRecord> CommandRunner::FindGame(const std::string& name) {
     const NameFolding& names = m_context.services.names;
     for (const std::string& stored : ReadGameNames(*m_context.store)) {
         if (names.Fold(stored) == names.Fold(name)) {
-            GameRecord game;
-            game.name = stored;
-            ReadGameSection(*m_context.store, game);
-            return game;
+            return StoredGame(*m_context.store, stored);
         }
     }
     m_context.err << "No game named " << name << " is stored." << std::endl;
@@ -159,17 +165,15 @@ int CommandRunner::Check(const GameRecord& game) {
     }
     const SendPlan plan =
         PlanSend(game, players, m_context.services.files, &*history, m_context.services.clock);
+    using Subject = CheckFinding::Subject;
     for (const PlannedMail& mail : plan.mails) {
-        const std::string label = "Player " + std::to_string(mail.player);
-        const std::string* problem = LineAbout(plan.problems, label);
-        const std::string* warning = LineAbout(plan.warnings, label);
-        m_context.out << (problem   ? *problem
-                          : warning ? *warning
-                                    : PlanLine(mail) + ": ready")
-                      << '\n';
+        const CheckFinding* problem = FindingAbout(plan.problems, Subject::Player, mail.player);
+        const CheckFinding* finding =
+            problem ? problem : FindingAbout(plan.warnings, Subject::Player, mail.player);
+        m_context.out << (finding ? FindingText(*finding) : PlanLine(mail) + ": ready") << '\n';
     }
-    if (const std::string* further = LineAbout(plan.problems, "Further file")) {
-        m_context.out << *further << '\n';
+    if (const CheckFinding* further = FindingAbout(plan.problems, Subject::FurtherFile)) {
+        m_context.out << FindingText(*further) << '\n';
     }
     if (!plan.problems.empty()) {
         return ExitStatus::kData;
@@ -227,12 +231,9 @@ int CommandRunner::History(const Command& command, const GameRecord& game) {
 
 std::optional<SendHistory> CommandRunner::ReadHistory(const GameRecord& game) {
     std::string problem;
-    const std::optional<std::vector<std::string>> lines =
-        m_context.services.record.ReadLines(problem);
-    if (!lines) {
-        m_context.err << "The send record " << m_context.services.record.Location() << " "
-                      << problem << "." << std::endl;
-        return std::nullopt;
+    std::optional<SendHistory> history = ReadSendHistory(m_context.services, game.name, problem);
+    if (!history) {
+        m_context.err << problem << "." << std::endl;
     }
-    return SendHistory(*lines, game.name, m_context.services.names);
+    return history;
 }

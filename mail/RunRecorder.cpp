@@ -3,6 +3,15 @@
 RunRecorder::RunRecorder(SendServices& services, std::string game, int run)
     : m_services(services), m_game(std::move(game)), m_run(run) {}
 
+bool RunRecorder::Planned(const std::vector<PlannedMail>& mails) {
+    for (const PlannedMail& mail : mails) {
+        if (!Write(RecordLine::Event::Planned, mail, SUCCESS_SUCCESS, {})) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool RunRecorder::Handover(const PlannedMail& mail) {
     return Write(RecordLine::Event::Handover, mail, SUCCESS_SUCCESS, {});
 }
@@ -31,7 +40,7 @@ bool RunRecorder::Write(RecordLine::Event event, const PlannedMail& mail, MapiUL
         return true;
     }
     if (m_problem.empty()) {
-        m_problem = "The send record " + m_services.record.Location() + " " + problem;
+        m_problem = RecordProblem(m_services.record, problem);
     }
     return false;
 }

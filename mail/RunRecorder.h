@@ -4,13 +4,19 @@
 #include "SendServices.h"
 
 #include <string>
+#include <vector>
 
-// Writes one run's lines into the send record: a handover before each
-// message goes to the mail library, and an outcome for every planned one.
+// Writes one run's lines into the send record: every message it plans before
+// the first goes, a handover before each message goes to the mail library,
+// and an outcome for every planned one.
 class RunRecorder {
 public:
     RunRecorder(SendServices& services, std::string game, int run);
 
+    // False, with problem() saying why, when the lines could not be written;
+    // then nothing may be handed over, as a later run would not know whom
+    // this one left out.
+    bool Planned(const std::vector<PlannedMail>& mails);
     // False, with problem() saying why, when the line could not be written;
     // a message must not be handed over unrecorded.
     bool Handover(const PlannedMail& mail);

@@ -5,26 +5,50 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace {
+
+using Kind = CheckFinding::Kind;
 
 std::string PlayerLabel(int number) {
     return "Player " + std::to_string(number);
 }
 
-// Empty when the file may go out; else what is wrong with it.
-std::string FileProblem(const std::string& path, const FileFacts& facts) {
+// "Player 3: ", "Further file: "; nothing before a sentence about the record.
+std::string SubjectLabel(const CheckFinding& finding) {
+    switch (finding.subject) {
+    case CheckFinding::Subject::Player:
+        return PlayerLabel(finding.player) + ": ";
+    case CheckFinding::Subject::FurtherFile:
+        return "Further file: ";
+    case CheckFinding::Subject::SendRecord:
+        break;
+    }
+    return {};
+}
+
+// Nullopt when the file may go out; else what is wrong with it.
+std::optional<Kind> FileProblem(const FileFacts& facts) {
     switch (facts.state) {
     case FileFacts::State::Missing:
-        return path + " not found";
+        return Kind::Missing;
     case FileFacts::State::NotRegular:
-        return path + " is not a file";
+        return Kind::NotAFile;
     case FileFacts::State::Unreadable:
-        return path + " cannot be read";
+        return Kind::Unreadable;
     case FileFacts::State::Present:
         break;
     }
-    return facts.size == 0 ? path + " is empty" : std::string();
+    return facts.size == 0 ? std::optional<Kind>(Kind::Empty) : std::nullopt;
+}
+
+CheckFinding About(CheckFinding::Subject subject, int player = 0) {
+    CheckFinding finding;
+    finding.subject = subject;
+    finding.player = player;
+    return finding;
 }
 
 class Planner {
@@ -34,24 +58,28 @@ public:
 
     SendPlan plan;
 
-    void Inspect(const std::string& label, PlannedFile& file) {
+    // `about` names whose file it is; the problem found is added to it.
+    void Inspect(CheckFinding about, PlannedFile& file) {
         const FileFacts facts = m_files.Inspect(file.path);
-        const std::string problem = FileProblem(file.path, facts);
-        if (!problem.empty()) {
-            plan.problems.push_back(label + ": " + problem);
+        if (const std::optional<Kind> problem = FileProblem(facts)) {
+            about.kind = *problem;
+            about.file = file.path;
+            plan.problems.push_back(std::move(about));
         }
         file.size = facts.size;
         m_modified[file.path] = facts.modified;
     }
 
     // Each distinct file is read once, however many messages carry it.
-    void Hash(const std::string& label, PlannedFile& file) {
+    void Hash(CheckFinding about, PlannedFile& file) {
         auto known = m_hashes.find(file.path);
         if (known == m_hashes.end()) {
             known = m_hashes.emplace(file.path, m_files.Sha256(file.path)).first;
         }
         if (!known->second) {
-            plan.problems.push_back(label + ": " + file.path + " cannot be read");
+            about.kind = Kind::Unreadable;
+            about.file = file.path;
+            plan.problems.push_back(std::move(about));
             return;
         }
         file.sha256 = *known->second;
@@ -64,14 +92,17 @@ public:
             return;
         }
         const PlannedFile& turn = mail.files.front();
-        const std::string when = m_clock.Shown(last->time);
-        const std::string label = PlayerLabel(mail.player) + ": " + turn.name;
+        CheckFinding warning = About(CheckFinding::Subject::Player, mail.player);
+        warning.file = turn.name;
+        warning.detail = m_clock.Shown(last->time);
         if (last->files.front().sha256 == turn.sha256) {
-            plan.warnings.push_back(label + " is the same file as sent on " + when +
-                                    ": last turn's?");
+            warning.kind = Kind::SameAsSent;
         } else if (m_modified[turn.path] < last->time) {
-            plan.warnings.push_back(label + " is older than the turn sent on " + when + ".");
+            warning.kind = Kind::OlderThanSent;
+        } else {
+            return;
         }
+        plan.warnings.push_back(std::move(warning));
     }
 
 private:
@@ -83,6 +114,27 @@ private:
 };
 
 } // namespace
+
+std::string FindingText(const CheckFinding& finding) {
+    const std::string file = SubjectLabel(finding) + finding.file;
+    switch (finding.kind) {
+    case Kind::Missing:
+        return file + " not found";
+    case Kind::NotAFile:
+        return file + " is not a file";
+    case Kind::Unreadable:
+        return file + " cannot be read";
+    case Kind::Empty:
+        return file + " is empty";
+    case Kind::SameAsSent:
+        return file + " is the same file as sent on " + finding.detail + ": last turn's?";
+    case Kind::OlderThanSent:
+        return file + " is older than the turn sent on " + finding.detail + ".";
+    case Kind::RecordUnreadable:
+        break;
+    }
+    return finding.detail + ", so the turn files were not compared with those sent before.";
+}
 
 std::vector<int> SelectedPlayers(const GameRecord& game, const std::vector<int>& requested) {
     std::vector<int> players;
@@ -105,22 +157,22 @@ SendPlan PlanSend(const GameRecord& game, const std::vector<int>& players, TurnF
     for (const int number : players) {
         PlannedMail mail{number, game.player(number).email, {}};
         mail.files.push_back({TurnFileLocation(game, number), TurnFileName(game, number), 0, {}});
-        planner.Inspect(PlayerLabel(number), mail.files.back());
+        planner.Inspect(About(CheckFinding::Subject::Player, number), mail.files.back());
         plan.mails.push_back(std::move(mail));
     }
     std::optional<PlannedFile> further;
     if (game.addFile != 0 && !players.empty()) {
         further = PlannedFile{game.filePath, AttachmentName(game.filePath), 0, {}};
-        planner.Inspect("Further file", *further);
+        planner.Inspect(About(CheckFinding::Subject::FurtherFile), *further);
     }
     if (!plan.problems.empty()) {
         return plan;
     }
     if (further) {
-        planner.Hash("Further file", *further);
+        planner.Hash(About(CheckFinding::Subject::FurtherFile), *further);
     }
     for (PlannedMail& mail : plan.mails) {
-        planner.Hash(PlayerLabel(mail.player), mail.files.front());
+        planner.Hash(About(CheckFinding::Subject::Player, mail.player), mail.files.front());
         if (further) {
             mail.files.push_back(*further);
         }

@@ -13,15 +13,33 @@ HistoryEntry::Outcome OutcomeOf(RecordLine::Event event) {
         return HistoryEntry::Outcome::Refused;
     case RecordLine::Event::NotSent:
         return HistoryEntry::Outcome::NotSent;
+    case RecordLine::Event::Planned:
+        return HistoryEntry::Outcome::NotReached;
     case RecordLine::Event::Handover:
         break;
     }
     return HistoryEntry::Outcome::Unknown;
 }
 
+bool LeavesOpen(RecordLine::Event event) {
+    return event == RecordLine::Event::Planned || event == RecordLine::Event::Handover;
+}
+
 HistoryEntry EntryOf(const RecordLine& line) {
     return {line.time, line.run,   line.player, line.address, line.files, OutcomeOf(line.event),
             line.code, line.reason};
+}
+
+// A handover or "not sent" takes the place of the plan; an outcome
+// completes a handover.
+void Follow(HistoryEntry& entry, const RecordLine& line) {
+    if (entry.outcome == HistoryEntry::Outcome::NotReached) {
+        entry = EntryOf(line);
+        return;
+    }
+    entry.outcome = OutcomeOf(line.event);
+    entry.code = line.code;
+    entry.reason = line.reason;
 }
 
 } // namespace
@@ -34,6 +52,8 @@ std::string OutcomeText(const HistoryEntry& entry) {
         return "refused: " + entry.reason + " (" + std::to_string(entry.code) + ")";
     case HistoryEntry::Outcome::NotSent:
         return "not sent: " + entry.reason;
+    case HistoryEntry::Outcome::NotReached:
+        return "not reached";
     case HistoryEntry::Outcome::Unknown:
         break;
     }
@@ -43,9 +63,9 @@ std::string OutcomeText(const HistoryEntry& entry) {
 SendHistory::SendHistory(const std::vector<std::string>& lines, const std::string& game,
                          const NameFolding& names) {
     const std::string key = names.Fold(game);
-    // Runs of one game never overlap, so a handover's outcome is the next
-    // line of the same run and player; a handover left open means the
-    // program ended while the library had the message.
+    // Runs of one game never overlap, so the lines of one message are the
+    // next ones of the same run and player: plan, handover, outcome. One
+    // left open means the run ended before it finished that message.
     std::map<std::pair<int, int>, std::size_t> open;
     for (const std::string& text : lines) {
         const std::optional<RecordLine> line = ParseRecordLine(text);
@@ -53,16 +73,15 @@ SendHistory::SendHistory(const std::vector<std::string>& lines, const std::strin
             continue;
         }
         const std::pair<int, int> message{line->run, line->player};
-        const auto handedOver = open.find(message);
-        if (handedOver != open.end() && line->event != RecordLine::Event::Handover) {
-            HistoryEntry& entry = m_entries[handedOver->second];
-            entry.outcome = OutcomeOf(line->event);
-            entry.code = line->code;
-            entry.reason = line->reason;
-            open.erase(handedOver);
+        const auto known = open.find(message);
+        if (known != open.end()) {
+            Follow(m_entries[known->second], *line);
+            if (!LeavesOpen(line->event)) {
+                open.erase(known);
+            }
             continue;
         }
-        if (line->event == RecordLine::Event::Handover) {
+        if (LeavesOpen(line->event)) {
             open[message] = m_entries.size();
         }
         m_entries.push_back(EntryOf(*line));
@@ -113,4 +132,19 @@ int SendHistory::NextRun() const {
         last = std::max(last, entry.run);
     }
     return last + 1;
+}
+
+std::string RecordProblem(const SendRecordFile& record, const std::string& why) {
+    return "The send record " + record.Location() + " " + why;
+}
+
+std::optional<SendHistory> ReadSendHistory(const SendServices& services, const std::string& game,
+                                           std::string& problem) {
+    std::string why;
+    const std::optional<std::vector<std::string>> lines = services.record.ReadLines(why);
+    if (!lines) {
+        problem = RecordProblem(services.record, why);
+        return std::nullopt;
+    }
+    return SendHistory(*lines, game, services.names);
 }

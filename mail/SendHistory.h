@@ -9,8 +9,8 @@
 
 // One message of the record as the host sees it.
 struct HistoryEntry {
-    enum class Outcome { Sent, Refused, NotSent, Unknown };
-    std::int64_t time = 0; // of the handover, or of "not sent"
+    enum class Outcome { Sent, Refused, NotSent, Unknown, NotReached };
+    std::int64_t time = 0; // of the handover, of "not sent", or of the plan
     int run = 0;
     int player = RecordLine::kTestMessage;
     std::string address;
@@ -20,12 +20,14 @@ struct HistoryEntry {
     std::string reason;
 };
 
-// "sent", "refused: Attachment Not Found (11)", "not sent: cancelled", "outcome unknown".
+// "sent", "refused: Attachment Not Found (11)", "not sent: cancelled",
+// "outcome unknown", "not reached".
 std::string OutcomeText(const HistoryEntry& entry);
 
 // One game's part of the send record. A handover with no outcome after it
 // (the program was killed while the mail library had the message) reads as
-// "outcome unknown".
+// "outcome unknown"; a planned message with neither handover nor outcome (the
+// run ended before it) as "not reached".
 class SendHistory {
 public:
     // Lines of other games, by the folded name, and lines that do not parse are left out.
@@ -44,3 +46,11 @@ public:
 private:
     std::vector<HistoryEntry> m_entries; // oldest first
 };
+
+// "The send record <where> <why>", for a failure the record reported.
+std::string RecordProblem(const SendRecordFile& record, const std::string& why);
+
+// The game's part of the send record. Nullopt, with `problem` set to the
+// RecordProblem sentence (without its full stop), when it cannot be read.
+std::optional<SendHistory> ReadSendHistory(const SendServices& services, const std::string& game,
+                                           std::string& problem);

@@ -14,7 +14,8 @@ constexpr std::size_t kFixedFields = 9; // time to reason
 constexpr std::size_t kFieldsPerFile = 3;
 constexpr std::string_view kTestPlayer = "test";
 
-constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 4> kEvents{{
+constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 5> kEvents{{
+    {RecordLine::Event::Planned, "planned"},
     {RecordLine::Event::Handover, "handover"},
     {RecordLine::Event::Sent, "sent"},
     {RecordLine::Event::Refused, "refused"},

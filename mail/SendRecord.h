@@ -15,11 +15,12 @@ struct RecordedFile {
     std::string sha256; // lower-case hex
 };
 
-// One line of the send record. A "handover" line is written before a message
-// goes to the mail library, and one outcome line (sent, refused or not sent)
-// after it; a player who was never handed over gets only "not sent".
+// One line of the send record. A run first writes a "planned" line for each
+// of its messages; a "handover" line is written before a message goes to the
+// mail library, and one outcome line (sent, refused or not sent) after it; a
+// player who was never handed over gets only "not sent".
 struct RecordLine {
-    enum class Event { Handover, Sent, Refused, NotSent };
+    enum class Event { Planned, Handover, Sent, Refused, NotSent };
     static constexpr int kTestMessage = 0; // the player of a test message to the host
 
     std::int64_t time = 0; // seconds since 1970-01-01 UTC
@@ -36,7 +37,9 @@ struct RecordLine {
 // Tab-separated fields with tab, line feed, carriage return and backslash
 // escaped, so any name reads back exactly; times are ISO 8601 in UTC.
 std::string FormatRecordLine(const RecordLine& line);
-// Nullopt for a line this program did not write whole (say, cut by a crash).
+// Nullopt for a line this program did not write whole (say, cut by a crash)
+// or one whose event it does not know, so that older programs pass over the
+// events of newer ones.
 std::optional<RecordLine> ParseRecordLine(std::string_view text);
 
 // "2026-12-05T20:14:03Z"; nullopt for anything else.

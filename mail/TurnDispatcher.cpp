@@ -30,6 +30,12 @@ std::string Lines(const std::vector<std::string>& lines) {
     return text;
 }
 
+std::string Lines(const std::vector<CheckFinding>& findings) {
+    std::vector<std::string> lines;
+    std::transform(findings.begin(), findings.end(), std::back_inserter(lines), FindingText);
+    return Lines(lines);
+}
+
 // "none", "Player 5" or "Players 1, 2, 4".
 std::string PlayerList(const std::vector<int>& players) {
     if (players.empty()) {
@@ -162,14 +168,16 @@ std::unique_ptr<RunLock> TurnDispatcher::LockGame() {
 
 SendPlan TurnDispatcher::Plan(const std::vector<int>& players, int& nextRun) {
     std::string problem;
-    const std::optional<SendHistory> history = ReadHistory(problem);
+    const std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
     nextRun = history ? history->NextRun() : 1;
     SendPlan plan =
         PlanSend(game_, players, services_.files, history ? &*history : nullptr, services_.clock);
     if (!history) {
-        plan.warnings.insert(plan.warnings.begin(),
-                             "The send record " + services_.record.Location() + " " + problem +
-                                 ", so the turn files were not compared with those sent before.");
+        CheckFinding unread;
+        unread.subject = CheckFinding::Subject::SendRecord;
+        unread.kind = CheckFinding::Kind::RecordUnreadable;
+        unread.detail = problem;
+        plan.warnings.insert(plan.warnings.begin(), unread);
     }
     return plan;
 }
@@ -268,7 +276,12 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
     if (total > 0) {
         window_.StartProgress(total);
     }
+    // Everyone is on the record before the first handover, so that a run
+    // that dies midway still names those it never reached.
     std::string stopped; // why the rest is not sent
+    if (!recorder.Planned(plan.mails)) {
+        stopped = RecordFailed(recorder, "Nothing was sent.", outcome);
+    }
     std::size_t index = 0;
     for (; index < plan.mails.size() && stopped.empty(); ++index) {
         const PlannedMail& mail = plan.mails[index];
@@ -278,9 +291,7 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
             break;
         }
         if (!recorder.Handover(mail)) {
-            window_.ShowMessage(recorder.problem() + ". Nothing more was sent.");
-            stopped = "the send record could not be written";
-            outcome.recordFailed = true;
+            stopped = RecordFailed(recorder, "Nothing more was sent.", outcome);
             break;
         }
         MapiMessage message = mails.Message(index);
@@ -302,6 +313,13 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
     if (total > 0) {
         window_.EndProgress();
     }
+}
+
+std::string TurnDispatcher::RecordFailed(const RunRecorder& recorder, const std::string& then,
+                                         Outcome& outcome) {
+    window_.ShowMessage(recorder.problem() + ". " + then);
+    outcome.recordFailed = true;
+    return "the send record could not be written";
 }
 
 void TurnDispatcher::CheckTurnFiles() {
@@ -330,7 +348,7 @@ void TurnDispatcher::RunTestMessage() {
         return;
     }
     std::string problem;
-    const std::optional<SendHistory> history = ReadHistory(problem);
+    const std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
     run.number = history ? history->NextRun() : 1;
     run.plan.mails.push_back({RecordLine::kTestMessage, settings_.returnEmail, {}});
     run.subject = game_.name + " (test)";
@@ -342,17 +360,9 @@ void TurnDispatcher::RunTestMessage() {
 
 std::optional<SendHistory> TurnDispatcher::History() {
     std::string problem;
-    std::optional<SendHistory> history = ReadHistory(problem);
+    std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
     if (!history) {
-        window_.ShowMessage("The send record " + services_.record.Location() + " " + problem + ".");
+        window_.ShowMessage(problem + ".");
     }
     return history;
-}
-
-std::optional<SendHistory> TurnDispatcher::ReadHistory(std::string& problem) {
-    const std::optional<std::vector<std::string>> lines = services_.record.ReadLines(problem);
-    if (!lines) {
-        return std::nullopt;
-    }
-    return SendHistory(*lines, game_.name, services_.names);
 }

@@ -17,8 +17,9 @@
 // turn file (and the further file when ticked) and reports how many went out.
 // Before anything is loaded the texts must fit the library's code page and
 // every file must be there; warnings about files that look stale need the
-// host's word. Each message is recorded before and after it goes, and a run
-// that did not send everything says who got his turn.
+// host's word. The run's messages are recorded before the first goes, each
+// again before and after it goes, and a run that did not send everything
+// says who got his turn.
 class TurnDispatcher {
 public:
     // How the last run ended, for callers that must say so without a window.
@@ -94,7 +95,10 @@ private:
     // Stops at the first refusal or Cancel; earlier messages stay sent.
     void SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSet& mails, RunRecorder& recorder,
                  Outcome& outcome);
-    std::optional<SendHistory> ReadHistory(std::string& problem);
+    // Tells the host the record failed and what `then` happened; returns why
+    // the rest is not sent.
+    std::string RecordFailed(const RunRecorder& recorder, const std::string& then,
+                             Outcome& outcome);
 
     GameRecord& game_;
     MailSettings& settings_;

@@ -324,6 +324,15 @@ QMenu* CZorvelDlg::SendFilesMenu() {
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("Check turn files"), this,
                     [this] { m_dispatcher.CheckTurnFiles(); });
+    // Read from the record, so it serves after a run that died as well; a
+    // record that cannot be read leaves it off, and "Sent history..." says why.
+    std::string problem;
+    const std::optional<SendHistory> history =
+        ReadSendHistory(m_sendServices, m_selector->EditText().toStdString(), problem);
+    const std::vector<int> unsent = history ? history->NotSentInLastRun() : std::vector<int>();
+    QAction* rest = menu->addAction(QStringLiteral("Send to those not sent"), this,
+                                    [this, unsent] { m_dispatcher.SendPlayers(unsent); });
+    rest->setEnabled(!unsent.empty());
     QAction* test = menu->addAction(QStringLiteral("Send a test message to me"), this,
                                     [this] { m_dispatcher.SendTestMessage(); });
     test->setEnabled(!m_mail.returnEmail.empty());

@@ -1,6 +1,7 @@
 // What the checks before sending and the send record add to a run: every
 // selected player's turn file inspected and hashed, the further file once,
-// and a handover and an outcome line written (and synced) per message.
+// and a planned, a handover and an outcome line written (and synced) per
+// message.
 // The turn file is copied once per player first, as each player has his own.
 //
 // usage: zorvel_safe_send_bench PLAYERS TURN_FILE [FURTHER_FILE]
@@ -56,6 +57,7 @@ int main(int argc, char* argv[]) {
         PlanSend(game, SelectedPlayers(game, {}), parts.files, &history, parts.clock);
     const qint64 checks = timer.restart();
     RunRecorder recorder(services, game.name, history.NextRun());
+    recorder.Planned(plan.mails);
     for (const PlannedMail& mail : plan.mails) {
         recorder.Handover(mail);
         recorder.Sent(mail);

@@ -38,6 +38,7 @@ private slots:
     void initTestCase();
     void commandsAnswerWithTheirStatus_data();
     void commandsAnswerWithTheirStatus();
+    void checkGivesEachPlayerHisOwnLine();
     void aGameAnotherRunHoldsIsNotMailed();
     void anUnusableStoreOrRecordChangesNothing();
     void aRefusedLogonEndsTheRunWithoutAsking();
@@ -175,6 +176,28 @@ void CommandLineTest::commandsAnswerWithTheirStatus() {
     const QString& stream = shown.startsWith('!') ? outcome.err : outcome.out;
     QVERIFY2(stream.contains(shown.startsWith('!') ? shown.mid(1) : shown), qPrintable(stream));
     QCOMPARE(m_server->messageFiles().size(), before + delivered);
+}
+
+void CommandLineTest::checkGivesEachPlayerHisOwnLine() {
+    // Player 2's turn is gone and 3's is empty; 1's is as before.
+    QVERIFY(QFile::rename(Games("Alpha.m2"), Games("Alpha.m2.kept")));
+    QFile empty(Games("Alpha.m3"));
+    QVERIFY(QFile::rename(Games("Alpha.m3"), Games("Alpha.m3.kept")) &&
+            empty.open(QIODevice::WriteOnly));
+    empty.close();
+
+    const Outcome outcome = Run({"check", "alpha"});
+
+    QVERIFY(QFile::remove(Games("Alpha.m3")));
+    for (const QString& turn : {Games("Alpha.m2"), Games("Alpha.m3")}) {
+        QVERIFY(QFile::rename(turn + ".kept", turn));
+    }
+    QCOMPARE(outcome.status, 65);
+    const QStringList lines = outcome.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], "Player 1, ann@example.org: Alpha.m1 (2.0 KB): ready");
+    QCOMPARE(lines[1], "Player 2: " + Games("Alpha.m2") + " not found");
+    QCOMPARE(lines[2], "Player 3: " + Games("Alpha.m3") + " is empty");
 }
 
 void CommandLineTest::aGameAnotherRunHoldsIsNotMailed() {

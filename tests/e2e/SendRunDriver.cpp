@@ -1,12 +1,15 @@
-// Drives the real window through one "Send Files" run and never ends on its
-// own when the mail program hangs, so a test can kill it mid-run.
-// Usage: send_run_driver <store file> <games folder> <mail program>
-// Players 1 to 4 get the addresses p1@example.org...p4@example.org.
+// Drives the real window as a host does: one evening he fills in the game and
+// leaves with Exit, the next he opens the window again and presses "Send
+// Files". It never ends on its own when the mail program hangs, so a test can
+// kill it mid-run. The store and the send record are the program's own, under
+// XDG_CONFIG_HOME and XDG_STATE_HOME.
+// Usage: send_run_driver <games folder> <mail program>
+// Players 1 to 5 get the addresses p1@example.org...p5@example.org.
 
 #include "CZorvelDlg.h"
 #include "MessageBoxes.h"
+#include "OpenProfileStore.h"
 #include "SendServiceParts.h"
-#include "SqliteProfileStore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,16 +18,36 @@
 #include <QPushButton>
 
 namespace {
+constexpr int kPlayers = 5;
+
 void Type(QLineEdit* edit, const QString& text) {
     edit->setText(text);
     emit edit->textEdited(text);
+}
+
+// False when the window would not close: a store write failed.
+bool FillInTheGame(const QString& games, const QString& mailProgram, SendServices services) {
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), services);
+    window.show();
+    const MainWindowControls& controls = window.controls();
+    controls.gameSelector->setEditText(QStringLiteral("raid"));
+    Type(controls.directory, games);
+    for (int number = 1; number <= kPlayers; ++number) {
+        Type(controls.row(number).email, QStringLiteral("p%1@example.org").arg(number));
+        controls.row(number).send->click();
+    }
+    window.mailSettings().mailProfile = mailProgram.toStdString();
+    controls.exit->click();
+    return window.result() == QDialog::Accepted;
 }
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Halvane"));
+    QApplication::setApplicationName(QStringLiteral("zorvel"));
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 4) {
+    if (arguments.size() != 3) {
         return 64;
     }
     // Every box goes to standard error, for the test's report.
@@ -32,19 +55,13 @@ int main(int argc, char* argv[]) {
         qWarning("%s", qPrintable(request.text));
         return QMessageBox::Ok;
     });
-    // The record where the program keeps it, under this driver's name.
+    // The record where the program keeps it.
     const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
-    CZorvelDlg window(std::make_unique<SqliteProfileStore>(arguments[1].toStdString()),
-                      sendParts->services());
-    window.show();
-    const MainWindowControls& controls = window.controls();
-    controls.gameSelector->setEditText(QStringLiteral("raid"));
-    Type(controls.directory, arguments[2]);
-    for (int number = 1; number <= 4; ++number) {
-        Type(controls.row(number).email, QStringLiteral("p%1@example.org").arg(number));
-        controls.row(number).send->click();
+    if (!FillInTheGame(arguments[1], arguments[2], sendParts->services())) {
+        return 1;
     }
-    window.mailSettings().mailProfile = arguments[3].toStdString();
-    controls.sendFiles->click();
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->services());
+    window.show();
+    window.controls().sendFiles->click();
     return 0;
 }

@@ -24,7 +24,7 @@ std::string MemorySendServices::HashOf(const std::string& path) {
 }
 
 bool MemorySendServices::Append(const std::string& line, std::string& problem) {
-    if (!recordWritable) {
+    if (lines.size() >= linesWritable) {
         problem = "cannot be written: No space left on device";
         return false;
     }
@@ -32,7 +32,11 @@ bool MemorySendServices::Append(const std::string& line, std::string& problem) {
     return true;
 }
 
-std::optional<std::vector<std::string>> MemorySendServices::ReadLines(std::string&) {
+std::optional<std::vector<std::string>> MemorySendServices::ReadLines(std::string& problem) {
+    if (!recordReadable) {
+        problem = "cannot be read: Permission denied";
+        return std::nullopt;
+    }
     return lines;
 }
 

@@ -2,6 +2,7 @@
 
 #include "SendServices.h"
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -20,7 +21,8 @@ public:
     std::map<std::string, FileFacts> files;
     std::map<std::string, std::string> hashes;
     std::vector<std::string> lines;
-    bool recordWritable = true;
+    std::size_t linesWritable = SIZE_MAX; // before the disk is full
+    bool recordReadable = true;
     std::set<std::string> heldLocks; // folded game names another run holds
     std::int64_t now = 1'800'000'000;
 

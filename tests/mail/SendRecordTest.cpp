@@ -2,6 +2,7 @@
 #include "MemorySendServices.h"
 #include "SendHistory.h"
 
+#include <QMap>
 #include <QTest>
 
 Q_DECLARE_METATYPE(RecordLine)
@@ -15,6 +16,7 @@ private slots:
     void linesReadBackExactly();
     void damagedLinesAreRefused_data();
     void damagedLinesAreRefused();
+    void historyPairsHandoversWithOutcomes_data();
     void historyPairsHandoversWithOutcomes();
 };
 
@@ -50,6 +52,15 @@ void SendRecordTest::linesReadBackExactly_data() {
         4'102'444'799, 7, RecordLine::Event::NotSent, "Café 日本", 0, "hôte@example.org", 0,
         "cancelled",   {}};
     QTest::newRow("handover") << Line(RecordLine::Event::Handover, 1, 1);
+    QTest::newRow("planned") << RecordLine{1'764'965'643,
+                                           2,
+                                           RecordLine::Event::Planned,
+                                           "alpha",
+                                           5,
+                                           "e@example.org",
+                                           0,
+                                           "",
+                                           {{"alpha.m5", 64, std::string(64, 'c')}}};
 }
 
 void SendRecordTest::linesReadBackExactly() {
@@ -93,30 +104,77 @@ void SendRecordTest::damagedLinesAreRefused() {
     QCOMPARE(ParseRecordLine(text.toStdString()).has_value(), control);
 }
 
+namespace {
+// "2 handover 3 ALPHA": run 2, player 3's handover, of game ALPHA (alpha
+// when left out); the event as the record names it.
+std::string RecordText(const QString& compact) {
+    static const QMap<QString, RecordLine::Event> kEvents{{"planned", RecordLine::Event::Planned},
+                                                          {"handover", RecordLine::Event::Handover},
+                                                          {"sent", RecordLine::Event::Sent},
+                                                          {"refused", RecordLine::Event::Refused},
+                                                          {"not-sent", RecordLine::Event::NotSent}};
+    const QStringList parts = compact.split(' ');
+    return FormatRecordLine(Line(kEvents.value(parts.at(1)), parts.at(0).toInt(),
+                                 parts.at(2).toInt(), parts.value(3, "alpha").toStdString()));
+}
+} // namespace
+
+void SendRecordTest::historyPairsHandoversWithOutcomes_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("entries"); // newest first
+    QTest::addColumn<QList<int>>("unsent");
+    QTest::addColumn<QList<int>>("lastSentRuns"); // of players 1, 2, 3; 0 for none
+    QTest::addColumn<int>("nextRun");
+    QTest::newRow("two runs, other games, lines cut or not known")
+        << QStringList{"1 handover 1",       "1 sent 1",
+                       "1 handover 2",       "1 refused 2",
+                       "1 not-sent 3",       "1 handover 1 beta",
+                       "2 handover 2 ALPHA", "2 sent 2",
+                       "2 handover 3",       "cut",
+                       "a later event"}
+        << QStringList{"3 outcome unknown", "2 sent", "3 not sent: ", "2 refused:  (0)", "1 sent"}
+        << QList<int>{3} << QList<int>{1, 2, 0} << 3;
+    QTest::newRow("killed at the second of three planned")
+        << QStringList{"1 planned 1",  "1 planned 2", "1 planned 3",
+                       "1 handover 1", "1 sent 1",    "1 handover 2"}
+        << QStringList{"3 not reached", "2 outcome unknown", "1 sent"} << QList<int>{2, 3}
+        << QList<int>{1, 0, 0} << 2;
+    QTest::newRow("a test message after a run is no run to resend")
+        << QStringList{"1 planned 2", "1 handover 2", "1 sent 2", "2 planned 0", "2 handover 0"}
+        << QStringList{"0 outcome unknown", "2 sent"} << QList<int>{} << QList<int>{0, 1, 0} << 3;
+}
+
 void SendRecordTest::historyPairsHandoversWithOutcomes() {
-    using Event = RecordLine::Event;
-    std::vector<std::string> lines;
-    for (const RecordLine& line :
-         {Line(Event::Handover, 1, 1), Line(Event::Sent, 1, 1), Line(Event::Handover, 1, 2),
-          Line(Event::Refused, 1, 2), Line(Event::NotSent, 1, 3),
-          Line(Event::Handover, 1, 1, "beta"), Line(Event::Handover, 2, 2, "ALPHA"),
-          Line(Event::Sent, 2, 2), Line(Event::Handover, 2, 3)}) {
-        lines.push_back(FormatRecordLine(line));
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, entries);
+    QFETCH(QList<int>, unsent);
+    QFETCH(QList<int>, lastSentRuns);
+    QFETCH(int, nextRun);
+    std::vector<std::string> record;
+    for (const QString& line : lines) {
+        if (line == "cut") { // by a kill
+            record.push_back(record.back().substr(0, 20));
+        } else if (line == "a later event") { // as a newer program might write
+            std::string text = RecordText("2 sent 3");
+            record.push_back(text.replace(text.find("\tsent\t"), 6, "\tresent\t"));
+        } else {
+            record.push_back(RecordText(line));
+        }
     }
-    lines.push_back(lines.back().substr(0, 20)); // cut by a kill
 
     MemorySendServices names;
-    const SendHistory history(lines, "Alpha", names);
-    QStringList entries;
+    const SendHistory history(record, "Alpha", names);
+    QStringList shown;
     for (const HistoryEntry& entry : history.Entries()) {
-        entries << QString::number(entry.player) + " " + QString::fromStdString(OutcomeText(entry));
+        shown << QString::number(entry.player) + " " + QString::fromStdString(OutcomeText(entry));
     }
-    QCOMPARE(entries, (QStringList{"3 outcome unknown", "2 sent", "3 not sent: ", "2 refused:  (0)",
-                                   "1 sent"}));
-    QCOMPARE(history.NotSentInLastRun(), std::vector<int>{3});
-    QCOMPARE(history.NextRun(), 3);
-    QCOMPARE(history.LastSent(2)->run, 2);
-    QVERIFY(!history.LastSent(3));
+    QCOMPARE(shown, entries);
+    QCOMPARE(history.NotSentInLastRun(), std::vector<int>(unsent.begin(), unsent.end()));
+    QCOMPARE(history.NextRun(), nextRun);
+    for (int player = 1; player <= 3; ++player) {
+        const std::optional<HistoryEntry> last = history.LastSent(player);
+        QCOMPARE(last ? last->run : 0, lastSentRuns.at(player - 1));
+    }
 }
 
 QTEST_GUILESS_MAIN(SendRecordTest)

@@ -185,6 +185,7 @@ private slots:
     void aStoppedRunSaysWhoGotHisTurnAndSendsTheRest();
     void aGameAnotherRunHoldsIsRefused();
     void onePlayerOnlyLeavesTheSendBoxesAlone();
+    void aRecordThatCannotBeWrittenStopsTheHandover_data();
     void aRecordThatCannotBeWrittenStopsTheHandover();
     void aTestMessageGoesToTheHostAlone();
 };
@@ -720,17 +721,24 @@ void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord_data() {
     QTest::addColumn<QString>("recordedHash");
     QTest::addColumn<qint64>("modifiedAfterSend"); // seconds
     QTest::addColumn<QString>("warning");          // empty: none
+    QTest::addColumn<bool>("recordReadable");
     const QString same = "Player 3: alpha.m3 is the same file as sent on at 1000: last turn's?";
     const QString turn3 =
         QString::fromStdString(MemorySendServices::HashOf(Games("alpha.m3").toStdString()));
     const QString earlier = "e0e0";
-    QTest::newRow("same file") << "alpha" << turn3 << qint64(600) << same;
-    QTest::newRow("same file, game in other case") << "ALPHA" << turn3 << qint64(600) << same;
+    QTest::newRow("same file") << "alpha" << turn3 << qint64(600) << same << true;
+    QTest::newRow("same file, game in other case")
+        << "ALPHA" << turn3 << qint64(600) << same << true;
     QTest::newRow("older than the last one sent")
         << "alpha" << earlier << qint64(-1)
-        << "Player 3: alpha.m3 is older than the turn sent on at 1000.";
-    QTest::newRow("a new turn") << "alpha" << earlier << qint64(600) << QString();
-    QTest::newRow("another game") << "beta" << turn3 << qint64(600) << QString();
+        << "Player 3: alpha.m3 is older than the turn sent on at 1000." << true;
+    QTest::newRow("a new turn") << "alpha" << earlier << qint64(600) << QString() << true;
+    QTest::newRow("another game") << "beta" << turn3 << qint64(600) << QString() << true;
+    QTest::newRow("a record that cannot be read")
+        << "alpha" << turn3 << qint64(600)
+        << "The send record /state/sent.log cannot be read: Permission denied, so the turn "
+           "files were not compared with those sent before."
+        << false;
 }
 
 void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
@@ -738,6 +746,7 @@ void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
     QFETCH(QString, recordedHash);
     QFETCH(qint64, modifiedAfterSend);
     QFETCH(QString, warning);
+    QFETCH(bool, recordReadable);
     for (const bool sendAnyway : {false, true}) {
         Host host;
         host.Select({3});
@@ -754,6 +763,7 @@ void TurnDispatcherTest::staleTurnFilesNeedTheHostsWord() {
         host.outside.files[Games("alpha.m3").toStdString()] = {FileFacts::State::Present, 64,
                                                                1000 + modifiedAfterSend};
         host.window.sendAnyway = sendAnyway;
+        host.outside.recordReadable = recordReadable;
 
         host.dispatcher.SendFiles();
 
@@ -837,18 +847,45 @@ void TurnDispatcherTest::onePlayerOnlyLeavesTheSendBoxesAlone() {
              QStringList{"Message: 1 Message sent successfully"});
 }
 
+void TurnDispatcherTest::aRecordThatCannotBeWrittenStopsTheHandover_data() {
+    QTest::addColumn<int>("linesWritable");
+    QTest::addColumn<QStringList>("record"); // what the record holds, in order
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("sent");
+    const QString full = "Message: The send record /state/sent.log cannot be written: No space "
+                         "left on device. ";
+    QTest::newRow("room for all: the plan comes first")
+        << 1000
+        << QStringList{"planned 1", "planned 2", "handover 1", "sent 1", "handover 2", "sent 2"}
+        << QStringList{"Message: 2 Messages sent successfully"} << 2;
+    QTest::newRow("no room for the plan")
+        << 0 << QStringList{}
+        << QStringList{full + "Nothing was sent.", "Ask: Sent: none. Not sent: Players 1, 2."} << 0;
+    QTest::newRow("no room for the second handover")
+        << 4 << QStringList{"planned 1", "planned 2", "handover 1", "sent 1"}
+        << QStringList{full + "Nothing more was sent.", "Ask: Sent: Player 1. Not sent: Player 2."}
+        << 1;
+}
+
 void TurnDispatcherTest::aRecordThatCannotBeWrittenStopsTheHandover() {
+    QFETCH(int, linesWritable);
+    QFETCH(QStringList, record);
+    QFETCH(QStringList, shown);
+    QFETCH(int, sent);
     Host host;
     host.Select({1, 2});
-    host.outside.recordWritable = false;
+    host.outside.linesWritable = std::size_t(linesWritable);
 
     host.dispatcher.SendFiles();
 
-    QVERIFY(host.Sent().empty());
-    QCOMPARE(host.mapi.Timeline().filter(QRegularExpression("Message|Ask")),
-             (QStringList{"Message: The send record /state/sent.log cannot be written: No space "
-                          "left on device. Nothing more was sent.",
-                          "Ask: Sent: none. Not sent: Players 1, 2."}));
+    QCOMPARE(int(host.Sent().size()), sent);
+    QCOMPARE(host.mapi.Timeline().filter(QRegularExpression("Message|Ask")), shown);
+    QStringList written;
+    for (const std::string& line : host.outside.lines) { // event and player
+        const QString fields = QString::fromStdString(line);
+        written << fields.section('\t', 2, 2) + " " + fields.section('\t', 4, 4);
+    }
+    QCOMPARE(written, record);
 }
 
 void TurnDispatcherTest::aTestMessageGoesToTheHostAlone() {

@@ -3,6 +3,7 @@
 #include "MessageBoxes.h"
 #include "ScriptedMapi.h"
 #include "SendProgressDlg.h"
+#include "SendRecord.h"
 #include "TestSendServices.h"
 #include "TestStore.h"
 
@@ -31,6 +32,7 @@ private slots:
     void theSameTurnAgainIsHeldUntilTheHostSaysSo();
     void aRowsMenuSendsThatPlayerAloneAndShowsWhatHeGot();
     void theSendFilesMenuChecksWithoutSending();
+    void theSendFilesMenuSendsThoseALostRunDidNotReach();
 
 private:
     // Players `numbers` ticked, with addresses and turn files of `size` bytes.
@@ -211,6 +213,43 @@ void SafeSendWindowTest::theSendFilesMenuChecksWithoutSending() {
                               "Player 1, p1@example.org: alpha.m1 (1.2 MB)\n"
                               "Player 6, p6@example.org: alpha.m6 (1 byte)");
     QVERIFY(m_mapi->CallsTo("MAPILogon").empty());
+}
+
+void SafeSendWindowTest::theSendFilesMenuSendsThoseALostRunDidNotReach() {
+    OpenGame({1, 3, 4});
+    QPushButton* sendFiles = m_window->controls().sendFiles;
+    QAction* rest = MenuEntry(sendFiles, "Send to those not sent");
+    QVERIFY(rest && !rest->isEnabled()); // no run yet
+
+    // What a run leaves when it dies while the mail system has Player 3's message.
+    SendServices services = m_sendServices.services();
+    using Event = RecordLine::Event;
+    for (const auto& [event, player] : {std::pair{Event::Planned, 1},
+                                        {Event::Planned, 3},
+                                        {Event::Planned, 4},
+                                        {Event::Handover, 1},
+                                        {Event::Sent, 1},
+                                        {Event::Handover, 3}}) {
+        const RecordLine line{1'764'965'643,
+                              1,
+                              event,
+                              "alpha",
+                              player,
+                              "p" + std::to_string(player) + "@example.org",
+                              0,
+                              "",
+                              {}};
+        std::string problem;
+        QVERIFY2(services.record.Append(FormatRecordLine(line), problem), problem.c_str());
+    }
+    rest = MenuEntry(sendFiles, "Send to those not sent");
+    QVERIFY(rest && rest->isEnabled());
+    rest->trigger();
+
+    QCOMPARE(Recipients(), (QStringList{"p3@example.org", "p4@example.org"}));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, "2 Messages sent successfully");
+    QVERIFY(!MenuEntry(sendFiles, "Send to those not sent")->isEnabled());
 }
 
 QTEST_MAIN(SafeSendWindowTest)
