@@ -1,7 +1,8 @@
 // Starts a program and prints the milliseconds from its start until its first
 // top-level window is viewable on the X display (mapped, and its window
-// manager's frame too), then that window's title; then closes the window as
-// its close box would and waits for the program to end.
+// manager's frame too), the processor time the program had used by then (on
+// a busy machine the steadier figure), and that window's title; then closes
+// the window as its close box would and waits for the program to end.
 // Usage: zorvel_window_timer PROGRAM [ARGS...]   (DISPLAY names the display)
 #include <xcb/xcb.h>
 
@@ -16,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -235,6 +238,20 @@ int Finish(Display& display, xcb_window_t window, pid_t program) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }
 
+// Processor time of all the program's threads so far, from the scheduler's
+// nanosecond count.
+double CpuMilliseconds(pid_t program) {
+    const std::filesystem::path tasks = "/proc/" + std::to_string(program) + "/task";
+    double nanoseconds = 0;
+    for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+        std::ifstream stat(task.path() / "schedstat");
+        double onCpu = 0;
+        stat >> onCpu;
+        nanoseconds += onCpu;
+    }
+    return nanoseconds / 1e6;
+}
+
 std::string Title(Display& display, xcb_window_t window) {
     const auto name = display.Property(window, display.Atom("_NET_WM_NAME"));
     return name ? *name : display.Property(window, XCB_ATOM_WM_NAME).value_or(std::string());
@@ -249,7 +266,8 @@ int Run(char** arguments) {
     try {
         const xcb_window_t window = watch.WaitForViewable(program);
         const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
-        std::printf("%.1f\t%s\n", elapsed.count(), Title(display, window).c_str());
+        std::printf("%.1f\t%.1f\t%s\n", elapsed.count(), CpuMilliseconds(program),
+                    Title(display, window).c_str());
         std::fflush(stdout);
         return Finish(display, window, program);
     } catch (...) {
