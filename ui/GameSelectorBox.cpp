@@ -45,8 +45,8 @@ void GameSelectorBox::Fill(const std::vector<std::string>& names) {
         return CompareEntries(left, right) < 0;
     });
     const QString editText = m_box.currentText();
-    // One removal and one insertion of every row: the box and its list measure
-    // and lay out once, not once an entry.
+    // All rows in one insertion: the model and its views react once, not once
+    // an entry.
     m_box.clear();
     m_box.insertItems(0, texts);
     m_box.setCurrentIndex(-1);
