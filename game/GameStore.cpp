@@ -56,13 +56,12 @@ void GameStore::LoadGameList() {
         StoreReading reading(m_store);
         names = ReadGameNames(m_store);
         // A zero or missing count is stored only when it differs: a start-up
-        // should not wait to write.
-        repair = StoredGameList(m_store).Count() == 0 &&
+        // should not wait to write. A missing or unreadable count reads as the
+        // default given, so the two readings tell it from a stored zero.
+        repair = m_store.ReadStoreInt(kSettings, kGameCount, 0) == 0 &&
                  m_store.ReadStoreInt(kSettings, kGameCount, -1) != static_cast<int>(names.size());
     }
-    for (const std::string& name : names) {
-        m_selector.AddEntry(name);
-    }
+    m_selector.Fill(names);
     if (repair) {
         m_store.WriteStoreInt(kSettings, kGameCount, static_cast<int>(names.size()));
     }

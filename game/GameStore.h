@@ -23,8 +23,8 @@ public:
     void ReadSettings();
     // "LastGame" and the mail options.
     void WriteSettings();
-    // Fills the selector from the stored list; repairs a zero or missing "GameCount"
-    // (a write of its own, after the reading).
+    // Fills the selector with the stored list, in place of its entries; repairs
+    // a zero or missing "GameCount" (a write of its own, after the reading).
     void LoadGameList();
     // Appends `name` to the stored list and the selector (selected) unless listed.
     void AddGameToList(const std::string& name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the store's operations need of the main window.
 class GameWindow {
@@ -27,8 +28,11 @@ public:
 class GameSelector {
 public:
     virtual ~GameSelector() = default;
-    // Adds an entry in sorted place; returns its index.
+    // Adds an entry in sorted place (after any equal ones); returns its index.
     virtual int AddEntry(const std::string& name) = 0;
+    // Replaces the entries with `names`, sorted as AddEntry one by one would
+    // place them, in one go; selects nothing and leaves the edit field alone.
+    virtual void Fill(const std::vector<std::string>& names) = 0;
     // First entry from the top that begins with `prefix`, ignoring case;
     // -1 when none does or `prefix` is empty.
     virtual int FindPrefix(const std::string& prefix) const = 0;

@@ -28,6 +28,7 @@ else
     libgmime-3.0-dev libcurl4-openssl-dev libssl-dev
     fonts-liberation fontconfig
     python3 python3-aiosmtpd msmtp openssl ca-certificates time
+    xvfb openbox  # the display bench/startup times the window on
   )
 fi
 

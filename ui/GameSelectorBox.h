@@ -8,12 +8,15 @@ class QComboBox;
 
 // The game selector as the store sees it: a sorted list, searched by
 // case-insensitive prefix from the top, whose edit field the user may type in.
+// Entries come in only through AddEntry and Fill, which keep them sorted, so
+// placing and searching take a binary search, not a pass over the list.
 class GameSelectorBox : public QObject, public GameSelector {
     Q_OBJECT
 public:
     explicit GameSelectorBox(QComboBox& box);
 
     int AddEntry(const std::string& name) override;
+    void Fill(const std::vector<std::string>& names) override;
     int FindPrefix(const std::string& prefix) const override;
     void DeleteEntry(int index) override;
     void Select(int index) override;
@@ -30,6 +33,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Where `text` goes in the sorted list: after every entry that sorts
+    // before it and, with `afterEqual`, after those equal to it too.
+    int SortedPlace(const QString& text, bool afterEqual) const;
     void SetEditTextIfDifferent(const QString& text);
 
     QComboBox& m_box;

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 
 #include <utility>
@@ -177,6 +178,9 @@ void BuildGameControls(QDialog& dialog, const DialogUnits& units, MainWindowCont
     selector->setInsertPolicy(QComboBox::NoInsert);
     selector->setCompleter(nullptr);
     selector->setMaxVisibleItems(DroppedListEntries(units, place.height()));
+    // Every entry is one line in one font: the dropped-down list need not
+    // measure each of a host's thousands of games before it shows.
+    qobject_cast<QListView*>(selector->view())->setUniformItemSizes(true);
     controls.gameSelector = selector;
     controls.deleteGame =
         Button(dialog, kIdDelete, QStringLiteral("&Delete"), units.toPixels(379, 43, 38, 13));

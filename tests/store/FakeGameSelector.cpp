@@ -26,6 +26,14 @@ int FakeGameSelector::AddEntry(const std::string& name) {
     return index;
 }
 
+void FakeGameSelector::Fill(const std::vector<std::string>& names) {
+    entries.clear();
+    selected = -1;
+    for (const std::string& name : names) {
+        AddEntry(name);
+    }
+}
+
 int FakeGameSelector::FindPrefix(const std::string& prefix) const {
     if (prefix.empty()) {
         return -1;

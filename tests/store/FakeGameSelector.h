@@ -10,6 +10,7 @@
 class FakeGameSelector : public GameSelector {
 public:
     int AddEntry(const std::string& name) override;
+    void Fill(const std::vector<std::string>& names) override;
     int FindPrefix(const std::string& prefix) const override;
     void DeleteEntry(int index) override;
     void Select(int index) override;

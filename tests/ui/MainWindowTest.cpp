@@ -22,6 +22,26 @@ namespace {
 
 const QString kSep(QChar::fromLatin1(kPathSeparator));
 
+// Counts the sizes a list asks of its entries; the list's own delegate still
+// measures and draws them.
+class MeasureCounter : public QAbstractItemDelegate {
+public:
+    explicit MeasureCounter(QAbstractItemDelegate* own) : m_own(own) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        m_own->paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        ++m_measured;
+        return m_own->sizeHint(option, index);
+    }
+    int Measured() const { return m_measured; }
+
+private:
+    QAbstractItemDelegate* m_own;
+    mutable int m_measured = 0;
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -35,6 +55,7 @@ private slots:
     void aDisabledControlShowsNoToolTip_data();
     void aDisabledControlShowsNoToolTip();
     void theDroppedDownListShowsSevenGames();
+    void droppingDownThousandsOfGamesMeasuresFewOfThem();
     void typingKeepsTheCaretAndUpdatesTheRow();
     void messageTextLimit_data();
     void messageTextLimit();
@@ -169,6 +190,24 @@ void MainWindowTest::theDroppedDownListShowsSevenGames() {
         whole += view->viewport()->rect().contains(view->visualRect(view->model()->index(row, 0)));
     }
     QCOMPARE(whole, 7);
+}
+
+void MainWindowTest::droppingDownThousandsOfGamesMeasuresFewOfThem() {
+    QComboBox* selector = m_window->controls().gameSelector;
+    for (int number = 1; number <= 2000; ++number) {
+        selector->addItem(QStringLiteral("game %1").arg(number));
+    }
+    QAbstractItemView* view = selector->view();
+    QAbstractItemDelegate* own = view->itemDelegate();
+    MeasureCounter counter(own);
+    view->setItemDelegate(&counter);
+    selector->showPopup();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    // The list lays out what it has not shown yet in batches, one each turn of the event loop.
+    QTest::qWait(200);
+    selector->hidePopup();
+    view->setItemDelegate(own);
+    QVERIFY2(counter.Measured() < 100, qPrintable(QString::number(counter.Measured())));
 }
 
 void MainWindowTest::typingKeepsTheCaretAndUpdatesTheRow() {
