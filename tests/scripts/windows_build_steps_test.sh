@@ -105,6 +105,27 @@ qt_stub empty
 run_build
 expect 1 "Building Qt for Windows left no Qt in $cache/zorvel/qt6-windows-x64." no 1
 
+# The real Qt build script as far as its first step, which fails: it must
+# make the missing cache folder first. Stand-ins for apt-get, tar and cmake
+# keep it from going any further.
+case_name="the Qt build's first step fails, in an empty cache"
+copy_checkout qt-build-packages
+cp "$root/scripts/build-qt-windows.sh" "$copy/scripts/build-qt-windows.sh"
+mkdir "$case_dir/fakes"
+for program in apt-get tar cmake; do
+  printf '#!/bin/sh\necho "stand-in %s: no Qt build in this check" >&2\nexit 100\n' "$program" \
+    >"$case_dir/fakes/$program"
+  chmod +x "$case_dir/fakes/$program"
+done
+PATH="$case_dir/fakes:$PATH" run_build
+if [ ! -d "$cache/zorvel/qt6-windows-x64" ]; then
+  fail_case "the Qt build did not make its prefix in the empty cache"
+elif ! grep -qxF "build-qt-windows.sh: Installing the packages for the Qt build failed (exit status 100)." "$case_dir/log"; then
+  fail_case "the Qt build did not name its own failing step"
+else
+  expect 100 "build-windows.sh: Building Qt for Windows failed (exit status 100)." no 0
+fi
+
 case_name="a broken CMakeLists line"
 copy_checkout cmake-fails
 mkdir -p "$cache/zorvel"
