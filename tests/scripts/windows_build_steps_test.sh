@@ -50,9 +50,10 @@ qt_stub() {
 }
 
 # Runs the copy's build-windows.sh with the case's arguments; sets `status`.
+# Its temporary files stay in the case's folder.
 run_build() {
   status=0
-  XDG_CACHE_HOME="$cache" bash "$copy/scripts/build-windows.sh" "$@" >"$case_dir/log" 2>&1 || status=$?
+  XDG_CACHE_HOME="$cache" TMPDIR="$case_dir" bash "$copy/scripts/build-windows.sh" "$@" >"$case_dir/log" 2>&1 || status=$?
 }
 
 fail_case() {
@@ -61,20 +62,21 @@ fail_case() {
   failures=$((failures + 1))
 }
 
-# expect STATUS MESSAGE CONFIGURED QT-BUILDS: the exit status, a line the
-# output must hold, whether build-windows/ was configured, how often the Qt
-# build ran.
+# expect STATUS MESSAGE CONFIGURE QT-BUILDS: the exit status, a line the
+# output must hold, how far CMake got in build-windows/ (not-run, failed or
+# configured), how often the Qt build ran.
 expect() {
   local builds=0
   [ -f "$case_dir/qt-builds" ] && builds=$(wc -l <"$case_dir/qt-builds")
-  local configured=no
-  [ -f "$copy/build-windows/build.ninja" ] && configured=yes
+  local configure=not-run
+  [ -d "$copy/build-windows" ] && configure=failed
+  [ -f "$copy/build-windows/build.ninja" ] && configure=configured
   if [ "$status" -ne "$1" ]; then
     fail_case "exit status $status, expected $1"
   elif ! grep -qxF "$2" "$case_dir/log"; then
     fail_case "no line '$2'"
-  elif [ "$configured" != "$3" ]; then
-    fail_case "build-windows/ configured: $configured, expected $3"
+  elif [ "$configure" != "$3" ]; then
+    fail_case "CMake in build-windows/: $configure, expected $3"
   elif [ "$builds" -ne "$4" ]; then
     fail_case "the Qt build ran $builds times, expected $4"
   else
@@ -86,24 +88,24 @@ case_name="the packages cannot be installed"
 copy_checkout install-deps
 printf '#!/usr/bin/env bash\nexit 3\n' >"$copy/scripts/install-deps.sh"
 run_build
-expect 3 "build-windows.sh: Installing the packages for the Windows build failed (exit status 3)." no 0
+expect 3 "build-windows.sh: Installing the packages for the Windows build failed (exit status 3)." not-run 0
 
 case_name="no Qt and --no-qt-build"
 copy_checkout no-qt-build
 run_build --no-qt-build
-expect 1 "No Qt for Windows: set ZORVEL_QT_WINDOWS or provide ../shared/toolchains/qt6-windows-x64." no 0
+expect 1 "No Qt for Windows: set ZORVEL_QT_WINDOWS or provide ../shared/toolchains/qt6-windows-x64." not-run 0
 
 case_name="the Qt build fails"
 copy_checkout qt-build-fails
 qt_stub fail 4
 run_build
-expect 4 "build-windows.sh: Building Qt for Windows failed (exit status 4)." no 1
+expect 4 "build-windows.sh: Building Qt for Windows failed (exit status 4)." not-run 1
 
 case_name="the Qt build leaves no Qt"
 copy_checkout qt-build-empty
 qt_stub empty
 run_build
-expect 1 "Building Qt for Windows left no Qt in $cache/zorvel/qt6-windows-x64." no 1
+expect 1 "Building Qt for Windows left no Qt in $cache/zorvel/qt6-windows-x64." not-run 1
 
 # The real Qt build script as far as its first step, which fails: it must
 # make the missing cache folder first. Stand-ins for apt-get, tar and cmake
@@ -123,7 +125,7 @@ if [ ! -d "$cache/zorvel/qt6-windows-x64" ]; then
 elif ! grep -qxF "build-qt-windows.sh: Installing the packages for the Qt build failed (exit status 100)." "$case_dir/log"; then
   fail_case "the Qt build did not name its own failing step"
 else
-  expect 100 "build-windows.sh: Building Qt for Windows failed (exit status 100)." no 0
+  expect 100 "build-windows.sh: Building Qt for Windows failed (exit status 100)." not-run 0
 fi
 
 case_name="a broken CMakeLists line"
@@ -132,7 +134,7 @@ mkdir -p "$cache/zorvel"
 ln -s "$real_qt" "$cache/zorvel/qt6-windows-x64"
 echo 'add_subdirectory(no-such-folder)' >>"$copy/CMakeLists.txt"
 run_build
-expect 1 "build-windows.sh: Configuring the Windows build failed (exit status 1)." no 0
+expect 1 "build-windows.sh: Configuring the Windows build failed (exit status 1)." failed 0
 
 # From a shell that exported Debian's flags for a Linux build, which mingw's
 # linker refuses. Every source fails at once, so the build stops at its first
@@ -148,7 +150,7 @@ if [ "$toolchain" != "$cache/zorvel/qt6-windows-x64/lib/cmake/Qt6/qt.toolchain.c
 elif ! grep -q 'injected compile error' "$case_dir/log"; then
   fail_case "the build did not reach the compile error"
 else
-  expect 1 "build-windows.sh: Building Zorvel for Windows failed (exit status 1)." yes 1
+  expect 1 "build-windows.sh: Building Zorvel for Windows failed (exit status 1)." configured 1
 fi
 
 if [ "$failures" -ne 0 ]; then
