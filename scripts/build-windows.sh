@@ -30,6 +30,11 @@ find_qt() {
   done
 }
 
+# Compiler and linker flags exported in the shell (Debian's hardening flags
+# for a Linux build, say) are for this machine's compilers; mingw's linker
+# refuses some of them. The cross-build takes its flags from its options only.
+unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS
+
 qt_cache="${XDG_CACHE_HOME:-$HOME/.cache}/zorvel/qt6-windows-x64"
 step "Installing the packages for the Windows build" bash "$root/scripts/install-deps.sh" --windows
 find_qt

@@ -5,7 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 shift || true
+. "$root/scripts/lib/steps.sh"
 
-bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build" -j "$(nproc)"
+step "Installing the packages for the build" bash "$root/scripts/install-deps.sh"
+step "Configuring the build" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+step "Building Zorvel" cmake --build "$build" -j "$(nproc)"

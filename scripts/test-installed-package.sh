@@ -2,9 +2,11 @@
 # Installs dist/zorvel_*.deb on this machine the way a user would (apt, with
 # its dependencies), then checks the installed program: its version, that its
 # window opens on an X display, and that it mails a turn file through the
-# installed provider to an SMTP server on loopback. Purges the package and
-# exactly the packages it pulled in, and checks that the user's store and send
-# record outlive it. Must run as root; prints PASS or FAIL.
+# installed provider to an SMTP server on loopback, from a store filled by the
+# store's own code (store_seeder, built in the package's build folder).
+# Purges the package and exactly the packages it pulled in, and checks that
+# the user's store and send record outlive it. Must run as root after
+# scripts/package.sh; prints PASS or FAIL.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -22,6 +24,10 @@ if dpkg-query -W -f='${db:Status-Abbrev}' zorvel 2>/dev/null | grep -q '^ii'; th
   fail "zorvel is installed already; this test would remove it, so remove it first."
 fi
 bash "$root/scripts/install-deps.sh" --package
+# The tool that fills the program's store, from the package's own build.
+build="${ZORVEL_BUILD_DIR:-$root/build-package}"
+[ -f "$build/CMakeCache.txt" ] || fail "no package build in $build; run scripts/package.sh."
+cmake --build "$build" --target store_seeder || fail "could not build the store tool store_seeder in $build"
 
 installed() {
   dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" { print $2 }' | sort
@@ -111,37 +117,13 @@ done
 port=$(cat "$work/port")
 export SSL_CERT_FILE="$work/cert.pem"
 
-# One game, alpha, with player 1 ticked, written the way the program keeps it
-# (into the store its window has just made).
+# One game, alpha, with player 1 ticked, stored by the store's own code the
+# way the window's Exit button stores it.
 mkdir -p "$work/games"
 echo "turn 1 of alpha for player 1" >"$work/games/alpha.m1"
 store="$XDG_CONFIG_HOME/Halvane/zorvel.sqlite"
-mkdir -p "$(dirname "$store")"
-(umask 077 && /usr/bin/python3 - "$store" "$port" "$work/games" <<'EOF'
-import sqlite3
-import sys
-
-store, port, games = sys.argv[1:]
-values = [
-    ("Settings", "Mail Profile", "text", f"smtp://user%40example.org@localhost:{port}"),
-    ("Settings", "Password", "text", "secret"),
-    ("Settings", "GameCount", "integer", 1),
-    ("Settings", "Game1", "text", "alpha"),
-    ("alpha", "Dir", "text", games),
-    ("alpha", "Email0", "text", "player1@example.org"),
-    ("alpha", "Send0", "integer", 1),
-]
-db = sqlite3.connect(store)
-db.execute("""CREATE TABLE IF NOT EXISTS store_value (
-    section_key TEXT NOT NULL, name_key TEXT NOT NULL, section TEXT NOT NULL,
-    name TEXT NOT NULL, type TEXT NOT NULL CHECK (type IN ('text', 'integer')),
-    content NOT NULL, PRIMARY KEY (section_key, name_key)) WITHOUT ROWID""")
-db.executemany("INSERT OR REPLACE INTO store_value VALUES (?, ?, ?, ?, ?, ?)",
-               [(s.lower(), n.lower(), s, n, t, c) for s, n, t, c in values])
-db.commit()
-db.close()
-EOF
-) || fail "could not write the store $store"
+"$build/bin/store_seeder" alpha "$work/games" "smtp://user%40example.org@localhost:$port" secret \
+  player1@example.org || fail "could not write the store $store"
 
 status=0
 /usr/bin/zorvel send alpha >"$work/send.out" 2>&1 || status=$?

@@ -6,8 +6,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${ZORVEL_BUILD_DIR:-$root/build-windows}"
-bash "$root/scripts/build-windows.sh" "$@"
+. "$root/scripts/lib/steps.sh"
+step "Building Zorvel for Windows" bash "$root/scripts/build-windows.sh" "$@"
 # The setup program, for the test that installs and uninstalls it.
-(cd "$build" && cpack -G NSIS >/dev/null)
+step "Making the setup program" cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$build" >/dev/null
 # One at a time: the widget tests share one display and its focus.
 ctest --test-dir "$build" --output-on-failure -j 1

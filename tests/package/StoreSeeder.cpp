@@ -1,0 +1,48 @@
+// Stores one game and the mail options into the current user's store of the
+// program named "zorvel", the way the window's Exit button stores them:
+// through the store's own operations. For a test of the installed program,
+// which then reads that store.
+// Usage: store_seeder GAME DIRECTORY MAIL-PROFILE PASSWORD ADDRESS...
+// Players 1, 2, ... get the addresses, each with his Send box ticked.
+// Exit status: 0 stored, 1 the store could not be written, 64 usage.
+
+#include "ApplicationName.h"
+#include "FakeGameSelector.h"
+#include "FakeGameWindow.h"
+#include "GameStore.h"
+#include "OpenProfileStore.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+constexpr int kFirstAddress = 5;
+}
+
+int main(int argc, char* argv[]) {
+    const int addresses = argc - kFirstAddress;
+    if (addresses < 1 || addresses > kPlayerCount) {
+        std::fputs("usage: store_seeder GAME DIRECTORY MAIL-PROFILE PASSWORD ADDRESS...\n", stderr);
+        return 64;
+    }
+    GameRecord game;
+    MailSettings mail;
+    mail.mailProfile = argv[3];
+    mail.password = argv[4];
+    FakeGameSelector selector;
+    FakeGameWindow window(game, selector);
+    selector.editText = argv[1];
+    window.controls.directory = argv[2];
+    for (int number = 1; number <= addresses; ++number) {
+        PlayerSlot& player = window.controls.player(number);
+        player.email = argv[kFirstAddress + number - 1];
+        player.send = 1;
+    }
+    const std::unique_ptr<ProfileStore> store = OpenProfileStore(kCompanyKey, "zorvel");
+    GameStore games(*store, game, mail, window, selector);
+    if (!games.Exit()) {
+        std::fprintf(stderr, "store_seeder: %s\n", window.messages.back().c_str());
+        return 1;
+    }
+    return 0;
+}
