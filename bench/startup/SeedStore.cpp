@@ -3,7 +3,7 @@
 // in the order a host creates them: not sorted, names in mixed case, some
 // beyond ASCII. The game shown at start-up is one from the middle.
 // Usage: zorvel_startup_seed PROGRAM GAMES
-#include "ApplicationName.h"
+#include "ProgramIdentity.h"
 #include "OpenProfileStore.h"
 #include "StoreTransaction.h"
 #include "StoredGames.h"

@@ -6,7 +6,7 @@
 // Players 1, 2, ... get the addresses, each with his Send box ticked.
 // Exit status: 0 stored, 1 the store could not be written, 64 usage.
 
-#include "ApplicationName.h"
+#include "ProgramIdentity.h"
 #include "FakeGameSelector.h"
 #include "FakeGameWindow.h"
 #include "GameStore.h"
