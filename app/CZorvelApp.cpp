@@ -33,6 +33,6 @@ int CZorvelApp::InitInstance() {
         {PlatformSocketsCheck, [&sendParts] {
              return std::make_unique<CZorvelDlg>(
                  OpenProfileStore(kCompanyKey, QCoreApplication::applicationName().toStdString()),
-                 sendParts->services());
+                 sendParts->Services());
          }});
 }

@@ -43,7 +43,7 @@ int RunCommandLine(int argc, char** argv) {
     const std::unique_ptr<ProfileStore> store = OpenProfileStoreForReading(
         kCompanyKey, QCoreApplication::applicationName().toStdString(), storeProblem);
     const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
-    SendServices services = record->services();
+    SendServices services = record->Services();
     CommandContext context{store.get(), storeProblem,    services,  MapiLibraryLocation(),
                            program,     kProgramVersion, std::cout, std::cerr};
     return CommandRunner(context).Run(*command);

@@ -137,7 +137,7 @@ std::optional<GameRecord> CommandRunner::FindGame(const std::string& name) {
 
 int CommandRunner::Show(const GameRecord& game) {
     for (int number = 1; number <= kPlayerCount; ++number) {
-        const PlayerSlot& slot = game.player(number);
+        const PlayerSlot& slot = game.Player(number);
         std::vector<std::string> fields{std::to_string(number), slot.email,
                                         slot.send != 0 ? "1" : "0"};
         if (!slot.email.empty()) {
@@ -204,12 +204,12 @@ int CommandRunner::Send(const Command& command, GameRecord& game) {
     } else {
         dispatcher.SendPlayers(requested);
     }
-    if (dispatcher.lastStatus() == TurnDispatcher::RunStatus::Sent &&
-        dispatcher.lastLogoff() != SUCCESS_SUCCESS) {
-        m_context.err << "The mail system refused the logoff (code " << dispatcher.lastLogoff()
+    if (dispatcher.LastStatus() == TurnDispatcher::RunStatus::Sent &&
+        dispatcher.LastLogoff() != SUCCESS_SUCCESS) {
+        m_context.err << "The mail system refused the logoff (code " << dispatcher.LastLogoff()
                       << ")." << std::endl;
     }
-    return StatusOf(dispatcher.lastStatus());
+    return StatusOf(dispatcher.LastStatus());
 }
 
 int CommandRunner::History(const Command& command, const GameRecord& game) {

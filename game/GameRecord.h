@@ -23,8 +23,8 @@ struct GameRecord {
     std::array<PlayerSlot, kPlayerCount> players;
 
     // Player numbers run 1..16; the array is indexed from 0.
-    PlayerSlot& player(int number) { return players.at(static_cast<std::size_t>(number - 1)); }
-    const PlayerSlot& player(int number) const {
+    PlayerSlot& Player(int number) { return players.at(static_cast<std::size_t>(number - 1)); }
+    const PlayerSlot& Player(int number) const {
         return players.at(static_cast<std::size_t>(number - 1));
     }
 };

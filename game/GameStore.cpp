@@ -194,7 +194,7 @@ void GameStore::WriteGameSection(const std::string& section) {
     m_store.WriteStoreText(section, "FilePath", m_game.filePath);
     m_store.WriteStoreInt(section, "AddFile", addFile ? 1 : 0);
     for (int number = 1; number <= kPlayerCount; ++number) {
-        const PlayerSlot& slot = m_game.player(number);
+        const PlayerSlot& slot = m_game.Player(number);
         const bool send = slot.send != 0 && m_window.IsSendBoxEnabled(number);
         m_store.WriteStoreText(section, EmailValue(number), slot.email);
         m_store.WriteStoreInt(section, SendValue(number), send ? 1 : 0);

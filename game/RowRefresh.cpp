@@ -3,7 +3,7 @@
 #include "TurnFile.h"
 
 void RefreshRow(GameRecord& game, CheckBoxStates& boxes, int number) {
-    PlayerSlot& slot = game.player(number);
+    PlayerSlot& slot = game.Player(number);
     if (!slot.email.empty()) {
         boxes.SetSendBoxEnabled(number, true);
     } else {
@@ -29,6 +29,6 @@ void RefreshAllTurnFiles(GameRecord& game) {
         return;
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        game.player(number).turnFile = TurnFilePath(game, number);
+        game.Player(number).turnFile = TurnFilePath(game, number);
     }
 }

@@ -49,7 +49,7 @@ void ReadGameSection(ProfileStore& store, GameRecord& game) {
     game.filePath = store.ReadStoreText(section, "FilePath", "");
     game.addFile = store.ReadStoreInt(section, "AddFile", 0);
     for (int number = 1; number <= kPlayerCount; ++number) {
-        PlayerSlot& slot = game.player(number);
+        PlayerSlot& slot = game.Player(number);
         slot.email = store.ReadStoreText(section, EmailValue(number), "");
         slot.send = store.ReadStoreInt(section, SendValue(number), 1);
     }

@@ -1,7 +1,7 @@
 #include "TurnFile.h"
 
 std::string TurnFilePath(const GameRecord& game, int number) {
-    const PlayerSlot& slot = game.player(number);
+    const PlayerSlot& slot = game.Player(number);
     if (slot.email.empty() || slot.send == 0) {
         return {};
     }

@@ -23,8 +23,8 @@ std::vector<std::string> MailTextProblems(const GameRecord& game, const MailSett
         check(game.filePath, "The further file's path");
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        if (game.player(number).send != 0) {
-            check(game.player(number).email, "Player " + std::to_string(number) + "'s address");
+        if (game.Player(number).send != 0) {
+            check(game.Player(number).email, "Player " + std::to_string(number) + "'s address");
         }
     }
     check(settings.returnEmail, "The Return Email");

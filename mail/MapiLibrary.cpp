@@ -11,24 +11,24 @@ template <typename Function> Function Find(const SharedModule& module, const cha
 } // namespace
 
 MapiLibrary::MapiLibrary(MessageSink& sink, std::string location, const MailCodePage& codePage)
-    : sink_(sink), location_(std::move(location)), codePage_(codePage) {}
+    : m_sink(sink), m_location(std::move(location)), m_codePage(codePage) {}
 
 MapiLibrary::~MapiLibrary() {
     ReleaseResolvedNames();
 }
 
 bool MapiLibrary::Bind() {
-    if (!module_) {
-        module_ = SharedModule::Load(location_);
-        if (!module_) {
-            sink_.ShowMessage("Unable to load mail system support.");
+    if (!m_module) {
+        m_module = SharedModule::Load(m_location);
+        if (!m_module) {
+            m_sink.ShowMessage("Unable to load mail system support.");
             return false;
         }
     }
-    entryPoints_ = LookUp(*module_);
-    const EntryPoints& found = entryPoints_;
+    m_entryPoints = LookUp(*m_module);
+    const EntryPoints& found = m_entryPoints;
     if (!found.logon || !found.resolveName || !found.sendMail || !found.logoff) {
-        sink_.ShowMessage("Mail system DLL is invalid.");
+        m_sink.ShowMessage("Mail system DLL is invalid.");
         return false;
     }
     return true;
@@ -46,15 +46,15 @@ MapiLibrary::EntryPoints MapiLibrary::LookUp(const SharedModule& module) {
 
 bool MapiLibrary::Logon(MapiUIParam owner, const std::string& profile,
                         const std::string& password) {
-    const std::string encodedProfile = codePage_.Encode(profile);
-    const std::string encodedPassword = codePage_.Encode(password);
-    lastResult_ = CallLogon(owner, encodedProfile, encodedPassword, 0);
-    if (lastResult_ == MAPI_E_LOGIN_FAILURE && logonDialogAllowed_) {
-        lastResult_ =
+    const std::string encodedProfile = m_codePage.Encode(profile);
+    const std::string encodedPassword = m_codePage.Encode(password);
+    m_lastResult = CallLogon(owner, encodedProfile, encodedPassword, 0);
+    if (m_lastResult == MAPI_E_LOGIN_FAILURE && m_logonDialogAllowed) {
+        m_lastResult =
             CallLogon(owner, encodedProfile, encodedPassword, MAPI_LOGON_UI | MAPI_NEW_SESSION);
     }
-    if (lastResult_ != SUCCESS_SUCCESS) {
-        sink_.ShowMessage(LogonFailureText(lastResult_));
+    if (m_lastResult != SUCCESS_SUCCESS) {
+        m_sink.ShowMessage(LogonFailureText(m_lastResult));
         return false;
     }
     return true;
@@ -65,46 +65,47 @@ MapiULong MapiLibrary::CallLogon(MapiUIParam owner, const std::string& profile,
     // The call takes writable texts: it gets whole copies that live for the call.
     std::string profileCopy = profile;
     std::string passwordCopy = password;
-    session_ = 0;
-    return entryPoints_.logon(owner, profileCopy.data(), passwordCopy.data(), flags, 0, &session_);
+    m_session = 0;
+    return m_entryPoints.logon(owner, profileCopy.data(), passwordCopy.data(), flags, 0,
+                               &m_session);
 }
 
 std::optional<MapiRecipDesc> MapiLibrary::ResolveName(MapiUIParam owner, const std::string& name) {
-    std::string nameCopy = codePage_.Encode(name);
+    std::string nameCopy = m_codePage.Encode(name);
     MapiRecipDesc* resolved = nullptr;
-    lastResult_ = entryPoints_.resolveName(session_, owner, nameCopy.data(), 0, 0, &resolved);
-    if (lastResult_ == SUCCESS_SUCCESS && resolved == nullptr) {
+    m_lastResult = m_entryPoints.resolveName(m_session, owner, nameCopy.data(), 0, 0, &resolved);
+    if (m_lastResult == SUCCESS_SUCCESS && resolved == nullptr) {
         // Success without a descriptor leaves nothing to address.
-        lastResult_ = MAPI_E_FAILURE;
+        m_lastResult = MAPI_E_FAILURE;
     }
-    if (lastResult_ != SUCCESS_SUCCESS) {
-        sink_.ShowMessage(ResolveNameFailureText(lastResult_, name));
+    if (m_lastResult != SUCCESS_SUCCESS) {
+        m_sink.ShowMessage(ResolveNameFailureText(m_lastResult, name));
         return std::nullopt;
     }
-    resolved_.push_back(resolved);
+    m_resolved.push_back(resolved);
     return *resolved;
 }
 
 bool MapiLibrary::SendMail(MapiUIParam owner, MapiMessage& message) {
-    lastResult_ = entryPoints_.sendMail(session_, owner, &message, 0, 0);
-    if (lastResult_ != SUCCESS_SUCCESS) {
-        sink_.ShowMessage(SendMailFailureText(lastResult_));
+    m_lastResult = m_entryPoints.sendMail(m_session, owner, &message, 0, 0);
+    if (m_lastResult != SUCCESS_SUCCESS) {
+        m_sink.ShowMessage(SendMailFailureText(m_lastResult));
         return false;
     }
     return true;
 }
 
 MapiULong MapiLibrary::Logoff(MapiUIParam owner) {
-    lastResult_ = entryPoints_.logoff(session_, owner, 0, 0);
-    session_ = 0;
-    return lastResult_;
+    m_lastResult = m_entryPoints.logoff(m_session, owner, 0, 0);
+    m_session = 0;
+    return m_lastResult;
 }
 
 void MapiLibrary::ReleaseResolvedNames() {
-    if (entryPoints_.freeBuffer != nullptr) {
-        for (MapiRecipDesc* descriptor : resolved_) {
-            entryPoints_.freeBuffer(descriptor);
+    if (m_entryPoints.freeBuffer != nullptr) {
+        for (MapiRecipDesc* descriptor : m_resolved) {
+            m_entryPoints.freeBuffer(descriptor);
         }
     }
-    resolved_.clear();
+    m_resolved.clear();
 }

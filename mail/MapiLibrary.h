@@ -44,14 +44,14 @@ public:
 
     // Tries once more with the logon dialog allowed when the first answer is
     // a login failure, unless dialogs are not allowed. Fails with the logon
-    // text for lastResult().
+    // text for LastResult().
     bool Logon(MapiUIParam owner, const std::string& profile, const std::string& password);
 
     // A copy of the library's descriptor for `name`; its texts stay the
     // library's until ReleaseResolvedNames. Fails with the resolution text.
     std::optional<MapiRecipDesc> ResolveName(MapiUIParam owner, const std::string& name);
 
-    // Sends without any dialog. Fails with the sending text for lastResult().
+    // Sends without any dialog. Fails with the sending text for LastResult().
     bool SendMail(MapiUIParam owner, MapiMessage& message);
 
     // Shows nothing; returns the library's code.
@@ -62,12 +62,12 @@ public:
     void ReleaseResolvedNames();
 
     // Off for runs with no one at the screen: a refused logon then ends there.
-    void AllowLogonDialog(bool allowed) { logonDialogAllowed_ = allowed; }
+    void AllowLogonDialog(bool allowed) { m_logonDialogAllowed = allowed; }
 
     // The code the last of Logon, ResolveName, SendMail or Logoff returned.
-    MapiULong lastResult() const { return lastResult_; }
+    MapiULong LastResult() const { return m_lastResult; }
     // What the library's texts must be in.
-    const MailCodePage& codePage() const { return codePage_; }
+    const MailCodePage& CodePage() const { return m_codePage; }
 
 private:
     struct EntryPoints {
@@ -82,13 +82,13 @@ private:
     MapiULong CallLogon(MapiUIParam owner, const std::string& profile, const std::string& password,
                         MapiFlags flags);
 
-    MessageSink& sink_;
-    std::string location_;
-    const MailCodePage& codePage_;
-    std::unique_ptr<SharedModule> module_;
-    EntryPoints entryPoints_;
-    MapiSession session_ = 0;
-    MapiULong lastResult_ = SUCCESS_SUCCESS;
-    bool logonDialogAllowed_ = true;
-    std::vector<MapiRecipDesc*> resolved_;
+    MessageSink& m_sink;
+    std::string m_location;
+    const MailCodePage& m_codePage;
+    std::unique_ptr<SharedModule> m_module;
+    EntryPoints m_entryPoints;
+    MapiSession m_session = 0;
+    MapiULong m_lastResult = SUCCESS_SUCCESS;
+    bool m_logonDialogAllowed = true;
+    std::vector<MapiRecipDesc*> m_resolved;
 };

@@ -24,7 +24,7 @@ public:
     void Refused(const PlannedMail& mail, MapiULong code, const std::string& text);
     void NotSent(const PlannedMail& mail, const std::string& why);
 
-    const std::string& problem() const { return m_problem; }
+    const std::string& Problem() const { return m_problem; }
 
 private:
     bool Write(RecordLine::Event event, const PlannedMail& mail, MapiULong code,

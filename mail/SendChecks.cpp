@@ -139,7 +139,7 @@ std::string FindingText(const CheckFinding& finding) {
 std::vector<int> SelectedPlayers(const GameRecord& game, const std::vector<int>& requested) {
     std::vector<int> players;
     for (int number = 1; number <= kPlayerCount; ++number) {
-        const PlayerSlot& slot = game.player(number);
+        const PlayerSlot& slot = game.Player(number);
         const bool wanted = requested.empty() ? slot.send != 0
                                               : std::find(requested.begin(), requested.end(),
                                                           number) != requested.end();
@@ -155,7 +155,7 @@ SendPlan PlanSend(const GameRecord& game, const std::vector<int>& players, TurnF
     Planner planner(files, history, clock);
     SendPlan& plan = planner.plan;
     for (const int number : players) {
-        PlannedMail mail{number, game.player(number).email, {}};
+        PlannedMail mail{number, game.Player(number).email, {}};
         mail.files.push_back({TurnFileLocation(game, number), TurnFileName(game, number), 0, {}});
         planner.Inspect(About(CheckFinding::Subject::Player, number), mail.files.back());
         plan.mails.push_back(std::move(mail));

@@ -21,9 +21,9 @@ public:
     Procedure Find(const char* name) const;
 
 private:
-    explicit SharedModule(void* handle) : handle_(handle) {}
+    explicit SharedModule(void* handle) : m_handle(handle) {}
 
     // Never closed: unloading a mail library that may still run threads or
     // exit handlers of its own is not safe, so it stays for the program's life.
-    void* handle_;
+    void* m_handle;
 };

@@ -20,5 +20,5 @@ std::string SharedModule::ProgramFolder() {
 }
 
 SharedModule::Procedure SharedModule::Find(const char* name) const {
-    return reinterpret_cast<Procedure>(dlsym(handle_, name));
+    return reinterpret_cast<Procedure>(dlsym(m_handle, name));
 }

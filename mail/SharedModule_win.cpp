@@ -48,5 +48,5 @@ std::string SharedModule::ProgramFolder() {
 }
 
 SharedModule::Procedure SharedModule::Find(const char* name) const {
-    return reinterpret_cast<Procedure>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+    return reinterpret_cast<Procedure>(GetProcAddress(static_cast<HMODULE>(m_handle), name));
 }

@@ -68,7 +68,8 @@ std::string WhatWouldGo(const SendPlan& plan) {
 
 TurnDispatcher::TurnDispatcher(GameRecord& game, MailSettings& settings, DispatchWindow& window,
                                MapiLibrary& library, SendServices& services)
-    : game_(game), settings_(settings), window_(window), library_(library), services_(services) {}
+    : m_game(game), m_settings(settings), m_window(window), m_library(library),
+      m_services(services) {}
 
 void TurnDispatcher::SendFiles() {
     RunFor({});
@@ -81,17 +82,17 @@ void TurnDispatcher::SendPlayers(const std::vector<int>& players) {
 }
 
 void TurnDispatcher::RunFor(std::vector<int> requested) {
-    window_.BeginWaitCursor();
+    m_window.BeginWaitCursor();
     do {
         requested = RunOnce(requested);
     } while (!requested.empty());
-    window_.EndWaitCursor();
+    m_window.EndWaitCursor();
 }
 
 std::vector<int> TurnDispatcher::RunOnce(const std::vector<int>& requested) {
     // The checks must see what is on screen; the run reads again after logon.
-    window_.ReadControls();
-    status_ = RunStatus::DataProblem;
+    m_window.ReadControls();
+    m_status = RunStatus::DataProblem;
     if (!TextsFit()) {
         return {};
     }
@@ -99,8 +100,8 @@ std::vector<int> TurnDispatcher::RunOnce(const std::vector<int>& requested) {
     if (!run) {
         return {};
     }
-    if (!library_.Bind()) {
-        status_ = RunStatus::MailUnavailable;
+    if (!m_library.Bind()) {
+        m_status = RunStatus::MailUnavailable;
         return {};
     }
     const Outcome outcome = Execute(*run);
@@ -110,21 +111,21 @@ std::vector<int> TurnDispatcher::RunOnce(const std::vector<int>& requested) {
 
 std::vector<int> TurnDispatcher::Conclude(const Outcome& outcome) {
     if (!outcome.sendingBegan) {
-        status_ = outcome.loggedOn ? RunStatus::DataProblem : RunStatus::MailUnavailable;
+        m_status = outcome.loggedOn ? RunStatus::DataProblem : RunStatus::MailUnavailable;
         return {};
     }
     if (outcome.notSent.empty()) {
-        status_ = RunStatus::Sent;
+        m_status = RunStatus::Sent;
         if (outcome.result == SUCCESS_SUCCESS) {
-            window_.ShowReport(SentReport(sentCount_));
+            m_window.ShowReport(SentReport(m_sentCount));
         }
         return {};
     }
-    status_ = outcome.sent.empty() && outcome.recordFailed ? RunStatus::RecordFailed
-                                                           : RunStatus::PartlySent;
+    m_status = outcome.sent.empty() && outcome.recordFailed ? RunStatus::RecordFailed
+                                                            : RunStatus::PartlySent;
     const std::string summary =
         "Sent: " + PlayerList(outcome.sent) + ". Not sent: " + PlayerList(outcome.notSent) + ".";
-    if (window_.AskSendRest(summary)) {
+    if (m_window.AskSendRest(summary)) {
         return outcome.notSent;
     }
     return {};
@@ -132,9 +133,9 @@ std::vector<int> TurnDispatcher::Conclude(const Outcome& outcome) {
 
 bool TurnDispatcher::TextsFit() {
     const std::vector<std::string> problems =
-        MailTextProblems(game_, settings_, library_.codePage());
+        MailTextProblems(m_game, m_settings, m_library.CodePage());
     if (!problems.empty()) {
-        window_.ShowMessage(Lines(problems));
+        m_window.ShowMessage(Lines(problems));
     }
     return problems.empty();
 }
@@ -145,8 +146,8 @@ std::unique_ptr<TurnDispatcher::Run> TurnDispatcher::Prepare(const std::vector<i
     if (!run->lock) {
         return nullptr;
     }
-    run->plan = Plan(SelectedPlayers(game_, requested), run->number);
-    run->subject = game_.name;
+    run->plan = Plan(SelectedPlayers(m_game, requested), run->number);
+    run->subject = m_game.name;
     if (!HostAccepts(run->plan)) {
         return nullptr;
     }
@@ -156,22 +157,23 @@ std::unique_ptr<TurnDispatcher::Run> TurnDispatcher::Prepare(const std::vector<i
 std::unique_ptr<RunLock> TurnDispatcher::LockGame() {
     std::string problem;
     std::unique_ptr<RunLock> lock =
-        services_.locks.Acquire(services_.names.Fold(game_.name), problem);
+        m_services.locks.Acquire(m_services.names.Fold(m_game.name), problem);
     if (!lock) {
-        status_ = problem.empty() ? RunStatus::Locked : RunStatus::RecordFailed;
-        window_.ShowMessage(problem.empty() ? "Another run is mailing the turns of " + game_.name +
-                                                  " right now. Send again when it has ended."
-                                            : problem);
+        m_status = problem.empty() ? RunStatus::Locked : RunStatus::RecordFailed;
+        m_window.ShowMessage(problem.empty()
+                                 ? "Another run is mailing the turns of " + m_game.name +
+                                       " right now. Send again when it has ended."
+                                 : problem);
     }
     return lock;
 }
 
 SendPlan TurnDispatcher::Plan(const std::vector<int>& players, int& nextRun) {
     std::string problem;
-    const std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
+    const std::optional<SendHistory> history = ReadSendHistory(m_services, m_game.name, problem);
     nextRun = history ? history->NextRun() : 1;
-    SendPlan plan =
-        PlanSend(game_, players, services_.files, history ? &*history : nullptr, services_.clock);
+    SendPlan plan = PlanSend(m_game, players, m_services.files, history ? &*history : nullptr,
+                             m_services.clock);
     if (!history) {
         CheckFinding unread;
         unread.subject = CheckFinding::Subject::SendRecord;
@@ -184,68 +186,68 @@ SendPlan TurnDispatcher::Plan(const std::vector<int>& players, int& nextRun) {
 
 bool TurnDispatcher::HostAccepts(const SendPlan& plan) {
     if (!plan.problems.empty()) {
-        window_.ShowMessage(Lines(plan.problems) + "\n\nNothing was sent.");
+        m_window.ShowMessage(Lines(plan.problems) + "\n\nNothing was sent.");
         return false;
     }
-    if (plan.warnings.empty() || window_.AskSendAnyway(Lines(plan.warnings))) {
+    if (plan.warnings.empty() || m_window.AskSendAnyway(Lines(plan.warnings))) {
         return true;
     }
-    status_ = RunStatus::HeldBack;
+    m_status = RunStatus::HeldBack;
     return false;
 }
 
 TurnDispatcher::Outcome TurnDispatcher::Execute(Run& run) {
-    window_.Block();
-    const Outcome outcome = RunSession(window_.OwnerHandle(), run);
-    window_.GiveBack();
+    m_window.Block();
+    const Outcome outcome = RunSession(m_window.OwnerHandle(), run);
+    m_window.GiveBack();
     return outcome;
 }
 
 TurnDispatcher::Outcome TurnDispatcher::RunSession(MapiUIParam owner, Run& run) {
     Outcome outcome;
-    if (!library_.Logon(owner, settings_.mailProfile, settings_.password)) {
-        outcome.result = library_.lastResult();
+    if (!m_library.Logon(owner, m_settings.mailProfile, m_settings.password)) {
+        outcome.result = m_library.LastResult();
         return outcome;
     }
     outcome.loggedOn = true;
     // A text over the window's limit has been reported by its own check; the
     // run goes on with what was read.
-    window_.ReadControls();
-    RunRecorder recorder(services_, game_.name, run.number);
-    TurnMailSet mails(library_.codePage());
+    m_window.ReadControls();
+    RunRecorder recorder(m_services, m_game.name, run.number);
+    TurnMailSet mails(m_library.CodePage());
     if (ComposeAll(owner, run, mails)) {
         SendAll(owner, run.plan, mails, recorder, outcome);
     } else {
-        outcome.result = library_.lastResult();
+        outcome.result = m_library.LastResult();
         for (const PlannedMail& mail : run.plan.mails) {
             recorder.NotSent(mail, "an address was not resolved");
             outcome.notSent.push_back(mail.player);
         }
     }
-    logoff_ = library_.Logoff(owner);
-    library_.ReleaseResolvedNames();
+    m_logoff = m_library.Logoff(owner);
+    m_library.ReleaseResolvedNames();
     if (outcome.result == SUCCESS_SUCCESS) {
-        outcome.result = logoff_;
+        outcome.result = m_logoff;
     }
     return outcome;
 }
 
 bool TurnDispatcher::ComposeAll(MapiUIParam owner, const Run& run, TurnMailSet& mails) {
-    if (!settings_.returnEmail.empty()) {
+    if (!m_settings.returnEmail.empty()) {
         const std::optional<MapiRecipDesc> originator =
-            library_.ResolveName(owner, settings_.returnEmail);
+            m_library.ResolveName(owner, m_settings.returnEmail);
         if (!originator) {
             return false;
         }
         mails.SetOriginator(*originator);
     }
-    mails.SetTexts(run.subject, NoteText(game_.notes));
+    mails.SetTexts(run.subject, NoteText(m_game.notes));
     const std::vector<PlannedMail>& planned = run.plan.mails;
     if (planned.size() == 1 && planned.front().player == RecordLine::kTestMessage) {
         return ComposeMail(owner, planned.front(), mails);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        window_.RefreshRow(number);
+        m_window.RefreshRow(number);
         const auto mail = std::find_if(planned.begin(), planned.end(),
                                        [number](const auto& m) { return m.player == number; });
         if (mail != planned.end() && !ComposeMail(owner, *mail, mails)) {
@@ -256,7 +258,7 @@ bool TurnDispatcher::ComposeAll(MapiUIParam owner, const Run& run, TurnMailSet& 
 }
 
 bool TurnDispatcher::ComposeMail(MapiUIParam owner, const PlannedMail& mail, TurnMailSet& mails) {
-    const std::optional<MapiRecipDesc> recipient = library_.ResolveName(owner, mail.address);
+    const std::optional<MapiRecipDesc> recipient = m_library.ResolveName(owner, mail.address);
     if (!recipient) {
         return false;
     }
@@ -270,11 +272,11 @@ bool TurnDispatcher::ComposeMail(MapiUIParam owner, const PlannedMail& mail, Tur
 
 void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSet& mails,
                              RunRecorder& recorder, Outcome& outcome) {
-    sentCount_ = 0;
+    m_sentCount = 0;
     outcome.sendingBegan = true;
     const int total = static_cast<int>(plan.mails.size());
     if (total > 0) {
-        window_.StartProgress(total);
+        m_window.StartProgress(total);
     }
     // Everyone is on the record before the first handover, so that a run
     // that dies midway still names those it never reached.
@@ -286,7 +288,7 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
     for (; index < plan.mails.size() && stopped.empty(); ++index) {
         const PlannedMail& mail = plan.mails[index];
         const int number = static_cast<int>(index) + 1;
-        if (!window_.ShowProgress(number, ProgressText(mail, number, total))) {
+        if (!m_window.ShowProgress(number, ProgressText(mail, number, total))) {
             stopped = "cancelled";
             break;
         }
@@ -295,13 +297,13 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
             break;
         }
         MapiMessage message = mails.Message(index);
-        if (library_.SendMail(owner, message)) {
+        if (m_library.SendMail(owner, message)) {
             recorder.Sent(mail);
             outcome.sent.push_back(mail.player);
-            ++sentCount_;
+            ++m_sentCount;
             continue;
         }
-        outcome.result = library_.lastResult();
+        outcome.result = m_library.LastResult();
         recorder.Refused(mail, outcome.result, SendMailFailureText(outcome.result));
         outcome.notSent.push_back(mail.player);
         stopped = "an earlier message was refused";
@@ -311,58 +313,58 @@ void TurnDispatcher::SendAll(MapiUIParam owner, const SendPlan& plan, TurnMailSe
         outcome.notSent.push_back(plan.mails[index].player);
     }
     if (total > 0) {
-        window_.EndProgress();
+        m_window.EndProgress();
     }
 }
 
 std::string TurnDispatcher::RecordFailed(const RunRecorder& recorder, const std::string& then,
                                          Outcome& outcome) {
-    window_.ShowMessage(recorder.problem() + ". " + then);
+    m_window.ShowMessage(recorder.Problem() + ". " + then);
     outcome.recordFailed = true;
     return "the send record could not be written";
 }
 
 void TurnDispatcher::CheckTurnFiles() {
-    window_.BeginWaitCursor();
-    window_.ReadControls();
+    m_window.BeginWaitCursor();
+    m_window.ReadControls();
     int nextRun = 0;
-    const SendPlan plan = Plan(SelectedPlayers(game_, {}), nextRun);
-    window_.EndWaitCursor();
-    window_.ShowMessage(WhatWouldGo(plan));
+    const SendPlan plan = Plan(SelectedPlayers(m_game, {}), nextRun);
+    m_window.EndWaitCursor();
+    m_window.ShowMessage(WhatWouldGo(plan));
 }
 
 void TurnDispatcher::SendTestMessage() {
-    window_.BeginWaitCursor();
-    window_.ReadControls();
-    if (!settings_.returnEmail.empty() && TextsFit()) {
+    m_window.BeginWaitCursor();
+    m_window.ReadControls();
+    if (!m_settings.returnEmail.empty() && TextsFit()) {
         RunTestMessage();
     }
-    window_.EndWaitCursor();
+    m_window.EndWaitCursor();
 }
 
 void TurnDispatcher::RunTestMessage() {
     Run run;
     run.lock = LockGame();
     // The record is read only for a run that will go ahead.
-    if (!run.lock || !library_.Bind()) {
+    if (!run.lock || !m_library.Bind()) {
         return;
     }
     std::string problem;
-    const std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
+    const std::optional<SendHistory> history = ReadSendHistory(m_services, m_game.name, problem);
     run.number = history ? history->NextRun() : 1;
-    run.plan.mails.push_back({RecordLine::kTestMessage, settings_.returnEmail, {}});
-    run.subject = game_.name + " (test)";
+    run.plan.mails.push_back({RecordLine::kTestMessage, m_settings.returnEmail, {}});
+    run.subject = m_game.name + " (test)";
     const Outcome outcome = Execute(run);
     if (outcome.result == SUCCESS_SUCCESS && outcome.notSent.empty()) {
-        window_.ShowReport("A test message went to " + settings_.returnEmail + ".");
+        m_window.ShowReport("A test message went to " + m_settings.returnEmail + ".");
     }
 }
 
 std::optional<SendHistory> TurnDispatcher::History() {
     std::string problem;
-    std::optional<SendHistory> history = ReadSendHistory(services_, game_.name, problem);
+    std::optional<SendHistory> history = ReadSendHistory(m_services, m_game.name, problem);
     if (!history) {
-        window_.ShowMessage(problem + ".");
+        m_window.ShowMessage(problem + ".");
     }
     return history;
 }

@@ -50,10 +50,10 @@ public:
     std::optional<SendHistory> History();
 
     // Messages accepted by the current or last run.
-    int sentCount() const { return sentCount_; }
-    RunStatus lastStatus() const { return status_; }
+    int SentCount() const { return m_sentCount; }
+    RunStatus LastStatus() const { return m_status; }
     // What the library answered the last run's logoff.
-    MapiULong lastLogoff() const { return logoff_; }
+    MapiULong LastLogoff() const { return m_logoff; }
 
 private:
     struct Run {
@@ -100,12 +100,12 @@ private:
     std::string RecordFailed(const RunRecorder& recorder, const std::string& then,
                              Outcome& outcome);
 
-    GameRecord& game_;
-    MailSettings& settings_;
-    DispatchWindow& window_;
-    MapiLibrary& library_;
-    SendServices& services_;
-    int sentCount_ = 0;
-    RunStatus status_ = RunStatus::Sent;
-    MapiULong logoff_ = SUCCESS_SUCCESS;
+    GameRecord& m_game;
+    MailSettings& m_settings;
+    DispatchWindow& m_window;
+    MapiLibrary& m_library;
+    SendServices& m_services;
+    int m_sentCount = 0;
+    RunStatus m_status = RunStatus::Sent;
+    MapiULong m_logoff = SUCCESS_SUCCESS;
 };

@@ -14,35 +14,35 @@ MapiFileDesc FileDescriptor(Attachment& attachment) {
 } // namespace
 
 void TurnMailSet::SetOriginator(const MapiRecipDesc& resolved) {
-    originator_ = resolved;
-    originator_->ulRecipClass = MAPI_ORIG;
+    m_originator = resolved;
+    m_originator->ulRecipClass = MAPI_ORIG;
 }
 
 void TurnMailSet::SetTexts(std::string_view subject, std::string_view noteText) {
-    subject_ = codePage_.Encode(subject);
-    noteText_ = codePage_.Encode(noteText);
+    m_subject = m_codePage.Encode(subject);
+    m_noteText = m_codePage.Encode(noteText);
 }
 
 void TurnMailSet::Add(const MapiRecipDesc& resolved, const std::vector<Attachment>& attachments) {
-    Mail& mail = mails_.emplace_back();
+    Mail& mail = m_mails.emplace_back();
     mail.recipient = resolved;
     mail.recipient.ulRecipClass = MAPI_TO;
     for (const Attachment& attachment : attachments) {
         mail.attachments.push_back(
-            {codePage_.Encode(attachment.path), codePage_.Encode(attachment.name)});
+            {m_codePage.Encode(attachment.path), m_codePage.Encode(attachment.name)});
     }
 }
 
 MapiMessage TurnMailSet::Message(std::size_t index) {
-    Mail& mail = mails_.at(index);
+    Mail& mail = m_mails.at(index);
     mail.files.clear();
     for (Attachment& attachment : mail.attachments) {
         mail.files.push_back(FileDescriptor(attachment));
     }
     MapiMessage message{};
-    message.lpszSubject = subject_.data();
-    message.lpszNoteText = noteText_.data();
-    message.lpOriginator = originator_ ? &*originator_ : nullptr;
+    message.lpszSubject = m_subject.data();
+    message.lpszNoteText = m_noteText.data();
+    message.lpOriginator = m_originator ? &*m_originator : nullptr;
     message.nRecipCount = 1;
     message.lpRecips = &mail.recipient;
     message.nFileCount = static_cast<MapiULong>(mail.files.size());

@@ -21,7 +21,7 @@ struct Attachment {
 // its texts in `codePage`, which must hold them all.
 class TurnMailSet {
 public:
-    explicit TurnMailSet(const MailCodePage& codePage) : codePage_(codePage) {}
+    explicit TurnMailSet(const MailCodePage& codePage) : m_codePage(codePage) {}
     TurnMailSet(const TurnMailSet&) = delete;
     TurnMailSet& operator=(const TurnMailSet&) = delete;
 
@@ -31,7 +31,7 @@ public:
     // One more message, to `resolved` as its one primary recipient.
     void Add(const MapiRecipDesc& resolved, const std::vector<Attachment>& attachments);
 
-    std::size_t size() const { return mails_.size(); }
+    std::size_t Size() const { return m_mails.size(); }
     // Message `index` in the order added; valid while this set lives.
     MapiMessage Message(std::size_t index);
 
@@ -42,9 +42,9 @@ private:
         std::vector<MapiFileDesc> files;
     };
 
-    const MailCodePage& codePage_;
-    std::string subject_;
-    std::string noteText_;
-    std::optional<MapiRecipDesc> originator_;
-    std::deque<Mail> mails_; // a deque keeps earlier mails in place as more are added
+    const MailCodePage& m_codePage;
+    std::string m_subject;
+    std::string m_noteText;
+    std::optional<MapiRecipDesc> m_originator;
+    std::deque<Mail> m_mails; // a deque keeps earlier mails in place as more are added
 };

@@ -10,29 +10,32 @@
 
 namespace {
 
-std::string baseName(std::string_view path) {
+std::string BaseName(std::string_view path) {
     const auto slash = path.find_last_of("/\\");
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 // Only a base name travels: a reader must never be steered into another folder,
 // nor shown a name that carries line breaks or invisible characters.
-std::string shownNameOf(const MapiFileDesc& file) {
-    std::string name = file.lpszFileName ? baseName(file.lpszFileName) : std::string();
-    if (name.empty() || name == "." || name == "..")
-        name = baseName(file.lpszPathName);
-    if (name.empty() || name == "." || name == "..")
+std::string ShownNameOf(const MapiFileDesc& file) {
+    std::string name = file.lpszFileName ? BaseName(file.lpszFileName) : std::string();
+    if (name.empty() || name == "." || name == "..") {
+        name = BaseName(file.lpszPathName);
+    }
+    if (name.empty() || name == "." || name == "..") {
         name = "attachment";
-    return withoutControls(validUtf8(name), '_');
+    }
+    return WithoutControls(ValidUtf8(name), '_');
 }
 
-Failure openFailure(const std::string& path, std::string_view why) {
+Failure OpenFailure(const std::string& path, std::string_view why) {
     return {MAPI_E_ATTACHMENT_OPEN_FAILURE, "attachment '" + path + "': " + std::string(why)};
 }
 
-Result<Attachment> openAttachment(const MapiFileDesc& file) {
-    if (!file.lpszPathName || !*file.lpszPathName)
+Result<Attachment> OpenAttachment(const MapiFileDesc& file) {
+    if (!file.lpszPathName || !*file.lpszPathName) {
         return Failure{MAPI_E_ATTACHMENT_NOT_FOUND, "an attachment has no path"};
+    }
     const std::string path = file.lpszPathName;
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
@@ -40,15 +43,18 @@ Result<Attachment> openAttachment(const MapiFileDesc& file) {
         return Failure{missing ? MAPI_E_ATTACHMENT_NOT_FOUND : MAPI_E_ATTACHMENT_OPEN_FAILURE,
                        "attachment '" + path + "': " + std::strerror(errno)};
     }
-    if (!S_ISREG(info.st_mode))
-        return openFailure(path, "not a regular file");
+    if (!S_ISREG(info.st_mode)) {
+        return OpenFailure(path, "not a regular file");
+    }
     // Non-blocking, so a FIFO swapped in after the check cannot hang the call.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return openFailure(path, std::strerror(errno));
-    Attachment attachment(fd, shownNameOf(file));
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return openFailure(path, "not a regular file");
+    if (fd < 0) {
+        return OpenFailure(path, std::strerror(errno));
+    }
+    Attachment attachment(fd, ShownNameOf(file));
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return OpenFailure(path, "not a regular file");
+    }
     return attachment;
 }
 
@@ -63,19 +69,22 @@ Attachment::Attachment(Attachment&& other) noexcept
 }
 
 Attachment::~Attachment() {
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
         close(m_fd);
+    }
 }
 
-Result<std::vector<Attachment>> openAttachments(const MapiFileDesc* files, MapiULong count) {
-    if (count > 0 && !files)
+Result<std::vector<Attachment>> OpenAttachments(const MapiFileDesc* files, MapiULong count) {
+    if (count > 0 && !files) {
         return Failure{MAPI_E_ATTACHMENT_NOT_FOUND, "attachments are counted but not given"};
+    }
     std::vector<Attachment> attachments;
     attachments.reserve(count);
     for (MapiULong i = 0; i < count; ++i) {
-        auto attachment = openAttachment(files[i]);
-        if (const auto* failure = failureOf(attachment))
+        auto attachment = OpenAttachment(files[i]);
+        if (const auto* failure = FailureOf(attachment)) {
             return *failure;
+        }
         attachments.push_back(std::get<Attachment>(std::move(attachment)));
     }
     return attachments;

@@ -15,8 +15,8 @@ public:
     Attachment& operator=(const Attachment&) = delete;
     ~Attachment();
 
-    int fd() const { return m_fd; }
-    const std::string& shownName() const { return m_shownName; }
+    int Fd() const { return m_fd; }
+    const std::string& ShownName() const { return m_shownName; }
 
 private:
     int m_fd;
@@ -26,4 +26,4 @@ private:
 // Opens every attachment of a message before anything is sent, so a bad one
 // stops the message whole. Fails with MAPI_E_ATTACHMENT_NOT_FOUND (no such file)
 // or MAPI_E_ATTACHMENT_OPEN_FAILURE (not a regular file, or not readable).
-Result<std::vector<Attachment>> openAttachments(const MapiFileDesc* files, MapiULong count);
+Result<std::vector<Attachment>> OpenAttachments(const MapiFileDesc* files, MapiULong count);

@@ -18,6 +18,6 @@ using Status = std::optional<Failure>;
 
 template <class T> using Result = std::variant<T, Failure>;
 
-template <class T> const Failure* failureOf(const Result<T>& result) {
+template <class T> const Failure* FailureOf(const Result<T>& result) {
     return std::get_if<Failure>(&result);
 }

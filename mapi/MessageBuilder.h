@@ -20,4 +20,4 @@ struct MessageContent {
 // Writes the complete message (headers, UTF-8 text, base64 attachments read from
 // their files in pieces) to fd with the given line breaks.
 // Fails with MAPI_E_FAILURE when an attachment cannot be read or fd cannot be written.
-Status writeMessage(const MessageContent& content, LineBreaks lineBreaks, int fd);
+Status WriteMessage(const MessageContent& content, LineBreaks lineBreaks, int fd);

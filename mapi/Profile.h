@@ -24,4 +24,4 @@ using Route = std::variant<SmtpRoute, ProgramRoute>;
 // Reads the Mail Profile: empty (the system's sendmail), an smtp:// or smtps:// URL,
 // an absolute program path with blank-separated arguments, or an msmtp account name.
 // Fails with MAPI_E_LOGIN_FAILURE for any other text or a program that cannot be found.
-Result<Route> routeOf(std::string_view profile);
+Result<Route> RouteOf(std::string_view profile);

@@ -22,11 +22,12 @@ constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
 // SIMPLEMAPI_PROGRAM_TIME_LIMIT (seconds) lets the tests see a hang end in moments;
 // it can only shorten the bound.
-std::chrono::seconds programTimeLimit() {
+std::chrono::seconds ProgramTimeLimit() {
     const char* given = std::getenv("SIMPLEMAPI_PROGRAM_TIME_LIMIT");
     const long seconds = given ? std::strtol(given, nullptr, 10) : 0;
-    if (seconds > 0 && seconds < kProgramTimeLimit.count())
+    if (seconds > 0 && seconds < kProgramTimeLimit.count()) {
         return std::chrono::seconds(seconds);
+    }
     return kProgramTimeLimit;
 }
 
@@ -34,30 +35,32 @@ class ProgramTransport final : public Transport {
 public:
     explicit ProgramTransport(ProgramRoute route) : m_route(std::move(route)) {}
 
-    Status open() override;
-    Status send(const Envelope& envelope, const SpoolFile& message) override;
-    LineBreaks lineBreaks() const override { return LineBreaks::Unix; }
+    Status Open() override;
+    Status Send(const Envelope& envelope, const SpoolFile& message) override;
+    LineBreaks LineBreakStyle() const override { return LineBreaks::Unix; }
 
 private:
-    std::vector<std::string> argumentsFor(const Envelope& envelope) const;
-    Result<pid_t> start(const std::vector<std::string>& arguments, int input) const;
-    Status waitFor(pid_t child) const;
+    std::vector<std::string> ArgumentsFor(const Envelope& envelope) const;
+    Result<pid_t> Start(const std::vector<std::string>& arguments, int input) const;
+    Status WaitFor(pid_t child) const;
 
     ProgramRoute m_route;
 };
 
-Status ProgramTransport::open() {
+Status ProgramTransport::Open() {
     const auto& program = m_route.argv.front();
     struct stat info {};
-    if (stat(program.c_str(), &info) != 0)
+    if (stat(program.c_str(), &info) != 0) {
         return Failure{MAPI_E_LOGIN_FAILURE, "program " + program + ": " + std::strerror(errno)};
-    if (!S_ISREG(info.st_mode) || access(program.c_str(), X_OK) != 0)
+    }
+    if (!S_ISREG(info.st_mode) || access(program.c_str(), X_OK) != 0) {
         return Failure{MAPI_E_LOGIN_FAILURE, "program " + program + " is not executable"};
+    }
     return std::nullopt;
 }
 
 // -i: a line with a single dot is text, not the end; "--": no address is an option.
-std::vector<std::string> ProgramTransport::argumentsFor(const Envelope& envelope) const {
+std::vector<std::string> ProgramTransport::ArgumentsFor(const Envelope& envelope) const {
     auto arguments = m_route.argv;
     arguments.push_back("-i");
     if (!envelope.sender.empty()) {
@@ -73,10 +76,11 @@ std::vector<std::string> ProgramTransport::argumentsFor(const Envelope& envelope
 // standard error: no pipe to block on, no shell to interpret anything. The
 // program leads a process group of its own, so that a hung wrapper can be ended
 // together with everything it started.
-Result<pid_t> ProgramTransport::start(const std::vector<std::string>& arguments, int input) const {
+Result<pid_t> ProgramTransport::Start(const std::vector<std::string>& arguments, int input) const {
     std::vector<char*> argv;
-    for (const auto& argument : arguments)
+    for (const auto& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
+    }
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -91,15 +95,16 @@ Result<pid_t> ProgramTransport::start(const std::vector<std::string>& arguments,
         posix_spawn(&child, argv.front(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
+    if (error != 0) {
         return Failure{MAPI_E_FAILURE,
                        "cannot run " + arguments.front() + ": " + std::strerror(error)};
+    }
     return child;
 }
 
-Status ProgramTransport::waitFor(pid_t child) const {
+Status ProgramTransport::WaitFor(pid_t child) const {
     const auto& program = m_route.argv.front();
-    const auto limit = programTimeLimit();
+    const auto limit = ProgramTimeLimit();
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     pid_t done = 0;
@@ -113,28 +118,33 @@ Status ProgramTransport::waitFor(pid_t child) const {
         }
         std::this_thread::sleep_for(kPollInterval);
     }
-    if (done < 0)
+    if (done < 0) {
         return Failure{MAPI_E_FAILURE, program + ": " + std::strerror(errno)};
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         return std::nullopt;
-    if (WIFEXITED(status))
+    }
+    if (WIFEXITED(status)) {
         return Failure{MAPI_E_FAILURE,
                        program + " exited with status " + std::to_string(WEXITSTATUS(status))};
+    }
     return Failure{MAPI_E_FAILURE,
                    program + " was ended by signal " + std::to_string(WTERMSIG(status))};
 }
 
-Status ProgramTransport::send(const Envelope& envelope, const SpoolFile& message) {
-    if (auto failure = message.rewind())
+Status ProgramTransport::Send(const Envelope& envelope, const SpoolFile& message) {
+    if (auto failure = message.Rewind()) {
         return failure;
-    auto child = start(argumentsFor(envelope), message.fd());
-    if (const auto* failure = failureOf(child))
+    }
+    auto child = Start(ArgumentsFor(envelope), message.Fd());
+    if (const auto* failure = FailureOf(child)) {
         return *failure;
-    return waitFor(std::get<pid_t>(child));
+    }
+    return WaitFor(std::get<pid_t>(child));
 }
 
 } // namespace
 
-std::unique_ptr<Transport> makeProgramTransport(const ProgramRoute& route) {
+std::unique_ptr<Transport> MakeProgramTransport(const ProgramRoute& route) {
     return std::make_unique<ProgramTransport>(route);
 }

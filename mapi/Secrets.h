@@ -12,15 +12,15 @@ public:
     Secrets(std::string_view user, std::string_view password);
 
     // The base64 payload of one line the client sent in an AUTH exchange.
-    void add(std::string_view payload);
+    void Add(std::string_view payload);
 
     // The text with every secret, and every base64 word that is a piece of one,
     // replaced by a marker.
-    std::string hide(std::string_view text) const;
+    std::string Hide(std::string_view text) const;
 
 private:
-    std::string withoutWhole(std::string_view text) const;
-    bool isPieceOfSecret(std::string_view word) const;
+    std::string WithoutWhole(std::string_view text) const;
+    bool IsPieceOfSecret(std::string_view word) const;
 
     std::vector<std::string> m_texts;
 };

@@ -12,12 +12,12 @@
 // a message names no originator.
 class Session {
 public:
-    // Fails with MAPI_E_LOGIN_FAILURE (see routeOf and Transport::open).
-    static Result<std::unique_ptr<Session>> logon(std::string_view profile, std::string password);
+    // Fails with MAPI_E_LOGIN_FAILURE (see RouteOf and Transport::Open).
+    static Result<std::unique_ptr<Session>> Logon(std::string_view profile, std::string password);
 
     // Checks the attachments, builds the message and hands it over. Fails with the
-    // codes of openAttachments, addressingOf, writeMessage and Transport::send.
-    Status send(const MapiMessage& message);
+    // codes of OpenAttachments, AddressingOf, WriteMessage and Transport::Send.
+    Status Send(const MapiMessage& message);
 
 private:
     Session(std::unique_ptr<Transport> transport, Mailbox defaultSender, bool alwaysNameSender);

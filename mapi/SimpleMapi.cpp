@@ -22,7 +22,7 @@ namespace {
 // Published code for a session handle that this library did not hand out.
 constexpr MapiULong kInvalidSession = 19;
 
-void initialiseOnce() {
+void InitialiseOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
         curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -30,45 +30,46 @@ void initialiseOnce() {
     });
 }
 
-MapiULong report(const char* call, const Failure& failure) {
+MapiULong Report(const char* call, const Failure& failure) {
     std::fprintf(stderr, "simplemapi: %s failed with code %u: %s\n", call,
                  static_cast<unsigned>(failure.code), failure.reason.c_str());
     return failure.code;
 }
 
 // Runs one call; no exception ever crosses into the caller.
-template <class Body> MapiULong guarded(const char* call, Body&& body) {
+template <class Body> MapiULong Guarded(const char* call, Body&& body) {
     try {
-        initialiseOnce();
+        InitialiseOnce();
         return body();
     } catch (const std::bad_alloc&) {
-        return report(call, {MAPI_E_INSUFFICIENT_MEMORY, "out of memory"});
+        return Report(call, {MAPI_E_INSUFFICIENT_MEMORY, "out of memory"});
     } catch (const std::exception& error) {
-        return report(call, {MAPI_E_FAILURE, error.what()});
+        return Report(call, {MAPI_E_FAILURE, error.what()});
     }
 }
 
 // Session handles are small numbers, so a stale or made-up one is refused, never followed.
 class SessionTable {
 public:
-    MapiSession add(std::shared_ptr<Session> session) {
+    MapiSession Add(std::shared_ptr<Session> session) {
         std::lock_guard lock(m_mutex);
         const auto handle = ++m_last;
         m_sessions.emplace(handle, std::move(session));
         return handle;
     }
-    std::shared_ptr<Session> find(MapiSession handle) {
+    std::shared_ptr<Session> Find(MapiSession handle) {
         std::lock_guard lock(m_mutex);
         const auto found = m_sessions.find(handle);
         return found == m_sessions.end() ? nullptr : found->second;
     }
     // The session itself: ending it may wait for the server's goodbye, which
     // must not hold up the table.
-    std::shared_ptr<Session> take(MapiSession handle) {
+    std::shared_ptr<Session> Take(MapiSession handle) {
         std::lock_guard lock(m_mutex);
         const auto found = m_sessions.find(handle);
-        if (found == m_sessions.end())
+        if (found == m_sessions.end()) {
             return nullptr;
+        }
         auto session = std::move(found->second);
         m_sessions.erase(found);
         return session;
@@ -83,11 +84,11 @@ private:
 // Buffers handed out by MAPIResolveName; MAPIFreeBuffer frees only these.
 class BufferRegistry {
 public:
-    void add(void* buffer) {
+    void Add(void* buffer) {
         std::lock_guard lock(m_mutex);
         m_buffers.insert(buffer);
     }
-    bool remove(void* buffer) {
+    bool Remove(void* buffer) {
         std::lock_guard lock(m_mutex);
         return m_buffers.erase(buffer) == 1;
     }
@@ -97,31 +98,32 @@ private:
     std::set<void*> m_buffers;
 };
 
-SessionTable& sessions() {
+SessionTable& Sessions() {
     static SessionTable table;
     return table;
 }
 
-BufferRegistry& buffers() {
+BufferRegistry& Buffers() {
     static BufferRegistry registry;
     return registry;
 }
 
 // One block holds the descriptor and its two strings, so one free releases all.
-MapiRecipDesc* newDescriptor(const Mailbox& mailbox) {
+MapiRecipDesc* NewDescriptor(const Mailbox& mailbox) {
     const std::string name = mailbox.name.empty() ? mailbox.address : mailbox.name;
     const std::string address = "SMTP:" + mailbox.address;
     const auto size = sizeof(MapiRecipDesc) + name.size() + 1 + address.size() + 1;
     auto* block = static_cast<char*>(std::calloc(1, size));
-    if (!block)
+    if (!block) {
         throw std::bad_alloc();
+    }
     auto* descriptor = reinterpret_cast<MapiRecipDesc*>(block);
     descriptor->ulRecipClass = MAPI_TO;
     descriptor->lpszName = block + sizeof(MapiRecipDesc);
     std::memcpy(descriptor->lpszName, name.c_str(), name.size() + 1);
     descriptor->lpszAddress = descriptor->lpszName + name.size() + 1;
     std::memcpy(descriptor->lpszAddress, address.c_str(), address.size() + 1);
-    buffers().add(block);
+    Buffers().Add(block);
     return descriptor;
 }
 
@@ -130,15 +132,17 @@ MapiRecipDesc* newDescriptor(const Mailbox& mailbox) {
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPILogon(MapiUIParam, char* lpszProfileName,
                                                         char* lpszPassword, MapiFlags, MapiULong,
                                                         MapiSession* lplhSession) {
-    return guarded("MAPILogon", [&]() -> MapiULong {
-        if (!lplhSession)
-            return report("MAPILogon", {MAPI_E_FAILURE, "no place for the session handle"});
+    return Guarded("MAPILogon", [&]() -> MapiULong {
+        if (!lplhSession) {
+            return Report("MAPILogon", {MAPI_E_FAILURE, "no place for the session handle"});
+        }
         *lplhSession = 0;
-        auto session = Session::logon(lpszProfileName ? lpszProfileName : "",
+        auto session = Session::Logon(lpszProfileName ? lpszProfileName : "",
                                       lpszPassword ? lpszPassword : "");
-        if (const auto* failure = failureOf(session))
-            return report("MAPILogon", *failure);
-        *lplhSession = sessions().add(std::get<std::unique_ptr<Session>>(std::move(session)));
+        if (const auto* failure = FailureOf(session)) {
+            return Report("MAPILogon", *failure);
+        }
+        *lplhSession = Sessions().Add(std::get<std::unique_ptr<Session>>(std::move(session)));
         return SUCCESS_SUCCESS;
     });
 }
@@ -146,16 +150,19 @@ ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPILogon(MapiUIParam, char* lpszP
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIResolveName(MapiSession lhSession, MapiUIParam,
                                                               char* lpszName, MapiFlags, MapiULong,
                                                               MapiRecipDesc** lppRecip) {
-    return guarded("MAPIResolveName", [&]() -> MapiULong {
-        if (!lppRecip)
-            return report("MAPIResolveName", {MAPI_E_FAILURE, "no place for the descriptor"});
+    return Guarded("MAPIResolveName", [&]() -> MapiULong {
+        if (!lppRecip) {
+            return Report("MAPIResolveName", {MAPI_E_FAILURE, "no place for the descriptor"});
+        }
         *lppRecip = nullptr;
-        if (!sessions().find(lhSession))
-            return report("MAPIResolveName", {kInvalidSession, "not a session of ours"});
-        auto mailbox = parseMailbox(lpszName ? lpszName : "");
-        if (const auto* failure = failureOf(mailbox))
-            return report("MAPIResolveName", *failure);
-        *lppRecip = newDescriptor(std::get<Mailbox>(mailbox));
+        if (!Sessions().Find(lhSession)) {
+            return Report("MAPIResolveName", {kInvalidSession, "not a session of ours"});
+        }
+        auto mailbox = ParseMailbox(lpszName ? lpszName : "");
+        if (const auto* failure = FailureOf(mailbox)) {
+            return Report("MAPIResolveName", *failure);
+        }
+        *lppRecip = NewDescriptor(std::get<Mailbox>(mailbox));
         return SUCCESS_SUCCESS;
     });
 }
@@ -163,33 +170,39 @@ ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIResolveName(MapiSession lhSess
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPISendMail(MapiSession lhSession, MapiUIParam,
                                                            MapiMessage* lpMessage, MapiFlags,
                                                            MapiULong) {
-    return guarded("MAPISendMail", [&]() -> MapiULong {
-        const auto session = sessions().find(lhSession);
-        if (!session)
-            return report("MAPISendMail", {kInvalidSession, "not a session of ours"});
-        if (!lpMessage)
-            return report("MAPISendMail", {MAPI_E_FAILURE, "no message given"});
-        if (auto failure = session->send(*lpMessage))
-            return report("MAPISendMail", *failure);
+    return Guarded("MAPISendMail", [&]() -> MapiULong {
+        const auto session = Sessions().Find(lhSession);
+        if (!session) {
+            return Report("MAPISendMail", {kInvalidSession, "not a session of ours"});
+        }
+        if (!lpMessage) {
+            return Report("MAPISendMail", {MAPI_E_FAILURE, "no message given"});
+        }
+        if (auto failure = session->Send(*lpMessage)) {
+            return Report("MAPISendMail", *failure);
+        }
         return SUCCESS_SUCCESS;
     });
 }
 
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPILogoff(MapiSession lhSession, MapiUIParam,
                                                          MapiFlags, MapiULong) {
-    return guarded("MAPILogoff", [&]() -> MapiULong {
-        if (!sessions().take(lhSession))
-            return report("MAPILogoff", {kInvalidSession, "not a session of ours"});
+    return Guarded("MAPILogoff", [&]() -> MapiULong {
+        if (!Sessions().Take(lhSession)) {
+            return Report("MAPILogoff", {kInvalidSession, "not a session of ours"});
+        }
         return SUCCESS_SUCCESS;
     });
 }
 
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIFreeBuffer(void* pv) {
-    return guarded("MAPIFreeBuffer", [&]() -> MapiULong {
-        if (!pv)
+    return Guarded("MAPIFreeBuffer", [&]() -> MapiULong {
+        if (!pv) {
             return SUCCESS_SUCCESS;
-        if (!buffers().remove(pv))
-            return report("MAPIFreeBuffer", {MAPI_E_FAILURE, "not a buffer of ours"});
+        }
+        if (!Buffers().Remove(pv)) {
+            return Report("MAPIFreeBuffer", {MAPI_E_FAILURE, "not a buffer of ours"});
+        }
         std::free(pv);
         return SUCCESS_SUCCESS;
     });

@@ -9,7 +9,7 @@
 class SpoolFile {
 public:
     // Fails with MAPI_E_DISK_FULL when no temporary file can be made.
-    static Result<SpoolFile> create();
+    static Result<SpoolFile> Create();
 
     SpoolFile(SpoolFile&& other) noexcept;
     SpoolFile& operator=(SpoolFile&&) = delete;
@@ -17,10 +17,10 @@ public:
     SpoolFile& operator=(const SpoolFile&) = delete;
     ~SpoolFile();
 
-    int fd() const { return m_fd; }
+    int Fd() const { return m_fd; }
     // Both leave the read position at the start. Fail with MAPI_E_FAILURE.
-    Result<off_t> size() const;
-    Status rewind() const;
+    Result<off_t> Size() const;
+    Status Rewind() const;
 
 private:
     explicit SpoolFile(int fd) : m_fd(fd) {}

@@ -6,21 +6,23 @@
 #include <cctype>
 #include <memory>
 
-std::string validUtf8(std::string_view text) {
+std::string ValidUtf8(std::string_view text) {
     std::unique_ptr<gchar, decltype(&g_free)> valid(
         g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())), &g_free);
     return valid.get();
 }
 
-std::string withoutControls(std::string_view text, char replacement) {
+std::string WithoutControls(std::string_view text, char replacement) {
     std::string clean(text);
-    for (auto& c : clean)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+    for (auto& c : clean) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
             c = replacement;
+        }
+    }
     return clean;
 }
 
-std::string_view trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {
         return {};
@@ -28,7 +30,7 @@ std::string_view trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
                return std::toupper(static_cast<unsigned char>(a)) ==
@@ -36,14 +38,15 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
            });
 }
 
-std::string withUnixLineBreaks(std::string_view text) {
+std::string WithUnixLineBreaks(std::string_view text) {
     std::string unix;
     unix.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r')
+        if (text[i] != '\r') {
             unix += text[i];
-        else if (i + 1 >= text.size() || text[i + 1] != '\n')
+        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
             unix += '\n';
+        }
     }
     return unix;
 }

@@ -23,15 +23,15 @@ public:
 
     // Fails with MAPI_E_LOGIN_FAILURE: server unreachable, not secured, wrong
     // password, authentication not offered; or the program cannot be run.
-    virtual Status open() = 0;
+    virtual Status Open() = 0;
 
     // Fails with MAPI_E_UNKNOWN_RECIPIENT (a recipient refused), MAPI_E_LOGIN_FAILURE
     // (authentication lost) or MAPI_E_FAILURE (too large, refused, connection lost,
     // no answer in time, program failed).
-    virtual Status send(const Envelope& envelope, const SpoolFile& message) = 0;
+    virtual Status Send(const Envelope& envelope, const SpoolFile& message) = 0;
 
-    virtual LineBreaks lineBreaks() const = 0;
+    virtual LineBreaks LineBreakStyle() const = 0;
 };
 
-std::unique_ptr<Transport> makeSmtpTransport(const SmtpRoute& route, std::string password);
-std::unique_ptr<Transport> makeProgramTransport(const ProgramRoute& route);
+std::unique_ptr<Transport> MakeSmtpTransport(const SmtpRoute& route, std::string password);
+std::unique_ptr<Transport> MakeProgramTransport(const ProgramRoute& route);

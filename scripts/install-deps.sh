@@ -26,7 +26,7 @@ else
     qt6-base-dev libgl-dev
     libsqlite3-dev
     libgmime-3.0-dev libcurl4-openssl-dev libssl-dev
-    fonts-liberation fontconfig
+    fonts-liberation fontconfig clang-format-15
     python3 python3-aiosmtpd msmtp openssl ca-certificates time
     xvfb openbox  # the display bench/startup times the window on
   )

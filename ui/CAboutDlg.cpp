@@ -24,10 +24,10 @@ QRect WidenedToFit(QRect rect, int neededWidth) {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     SetUpTemplateDialog(*this, QStringLiteral("About Zorvel"), 217, 116);
-    createControls();
+    CreateControls();
 }
 
-void CAboutDlg::createControls() {
+void CAboutDlg::CreateControls() {
     const DialogUnits units(font());
 
     // The icon keeps its own size, centred on its place in the box.
@@ -35,7 +35,7 @@ void CAboutDlg::createControls() {
     icon->setObjectName(QStringLiteral("icon"));
     icon->setPixmap(ProgramIcon().pixmap(IconSize));
     QRect iconRect(QPoint(), IconSize);
-    iconRect.moveCenter(units.toPixels(97, 7, 20, 20).center());
+    iconRect.moveCenter(units.ToPixels(97, 7, 20, 20).center());
     icon->setGeometry(iconRect);
 
     // Plain text without a buddy, so an ampersand is shown as it stands.
@@ -43,12 +43,12 @@ void CAboutDlg::createControls() {
     version->setObjectName(QStringLiteral("version"));
     version->setTextFormat(Qt::PlainText);
     version->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    version->setGeometry(WidenedToFit(units.toPixels(87, 31, 43, 8),
+    version->setGeometry(WidenedToFit(units.ToPixels(87, 31, 43, 8),
                                       version->fontMetrics().horizontalAdvance(version->text())));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("1"));
-    ok->setGeometry(units.toPixels(92, 95, 32, 14));
+    ok->setGeometry(units.ToPixels(92, 95, 32, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
 }

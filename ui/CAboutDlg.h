@@ -16,7 +16,7 @@ public:
     void reject() override;
 
 private:
-    void createControls();
+    void CreateControls();
 };
 
 // Shows the About box modally, owned by owner (which stays blocked meanwhile).

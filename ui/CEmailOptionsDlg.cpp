@@ -23,7 +23,7 @@ QLineEdit* AddEdit(QWidget* parent, const DialogUnits& units, const char* id, QR
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(id));
     edit->setMaxLength(std::numeric_limits<int>::max());
-    edit->setGeometry(units.toPixels(rect.x(), rect.y(), rect.width(), rect.height()));
+    edit->setGeometry(units.ToPixels(rect.x(), rect.y(), rect.width(), rect.height()));
     return edit;
 }
 
@@ -33,7 +33,7 @@ QLabel* AddLabel(QWidget* parent, const DialogUnits& units, const char* name, co
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(units.toPixels(rect.x(), rect.y(), rect.width(), rect.height()));
+    label->setGeometry(units.ToPixels(rect.x(), rect.y(), rect.width(), rect.height()));
     return label;
 }
 
@@ -59,7 +59,7 @@ QPushButton* AddButton(QWidget* parent, const DialogUnits& units, const char* id
                        QRect rect) {
     auto* button = new QPushButton(QLatin1String(text), parent);
     button->setObjectName(QLatin1String(id));
-    button->setGeometry(units.toPixels(rect.x(), rect.y(), rect.width(), rect.height()));
+    button->setGeometry(units.ToPixels(rect.x(), rect.y(), rect.width(), rect.height()));
     UseWholeButtonForText(*button);
     return button;
 }
@@ -81,12 +81,12 @@ constexpr LabelTemplate kLabels[] = {
 
 CEmailOptionsDlg::CEmailOptionsDlg(QWidget* parent) : QDialog(parent) {
     SetUpTemplateDialog(*this, QStringLiteral("Email Options"), 186, 116);
-    createControls();
+    CreateControls();
     m_returnName->setFocus();
 }
 
 // Created in the template's order, which is also the tab order.
-void CEmailOptionsDlg::createControls() {
+void CEmailOptionsDlg::CreateControls() {
     const DialogUnits units(font());
     m_returnName = AddEdit(this, units, "1056", QRect(54, 7, 85, 12));
     m_returnEmail = AddEdit(this, units, "1057", QRect(54, 19, 85, 12));
@@ -95,7 +95,7 @@ void CEmailOptionsDlg::createControls() {
     m_password->setEchoMode(QLineEdit::Password);
     m_receipt = new QCheckBox(QStringLiteral("Return Receipt"), this);
     m_receipt->setObjectName(QStringLiteral("1055"));
-    m_receipt->setGeometry(units.toPixels(54, 65, 64, 10));
+    m_receipt->setGeometry(units.ToPixels(54, 65, 64, 10));
     // A click leaves the third state for good: the box is a two-state box.
     connect(m_receipt, &QCheckBox::clicked, m_receipt, [this] { m_receipt->setTristate(false); });
 
@@ -106,8 +106,8 @@ void CEmailOptionsDlg::createControls() {
     connect(cancel, &QPushButton::clicked, this, &CEmailOptionsDlg::reject);
 
     // Labels may grow up to the edits' left edge.
-    const int editsLeft = units.toPixelsX(54) - 1;
-    WidenToText(*m_receipt, units.toPixelsX(54), units.toPixelsX(142) - 1);
+    const int editsLeft = units.ToPixelsX(54) - 1;
+    WidenToText(*m_receipt, units.ToPixelsX(54), units.ToPixelsX(142) - 1);
     for (const auto& [name, text, rect] : kLabels) {
         WidenToText(*AddLabel(this, units, name, text, rect), 2, editsLeft);
     }
@@ -115,13 +115,13 @@ void CEmailOptionsDlg::createControls() {
             QRect(142, 52, 35, 40));
 }
 
-void CEmailOptionsDlg::setValues(const MailSettings& values) {
+void CEmailOptionsDlg::SetValues(const MailSettings& values) {
     m_values = values;
-    writeControls();
+    WriteControls();
 }
 
 void CEmailOptionsDlg::accept() {
-    readControls();
+    ReadControls();
     done(IdOk);
 }
 
@@ -129,7 +129,7 @@ void CEmailOptionsDlg::reject() {
     done(IdCancel);
 }
 
-void CEmailOptionsDlg::writeControls() {
+void CEmailOptionsDlg::WriteControls() {
     ShowText(m_password, m_values.password);
     ShowText(m_mailProfile, m_values.mailProfile);
     WriteCheckFlag(*m_receipt, m_values.receipt);
@@ -137,7 +137,7 @@ void CEmailOptionsDlg::writeControls() {
     ShowText(m_returnName, m_values.returnName);
 }
 
-void CEmailOptionsDlg::readControls() {
+void CEmailOptionsDlg::ReadControls() {
     m_values.password = m_password->text().toStdString();
     m_values.mailProfile = m_mailProfile->text().toStdString();
     m_values.receipt = ReadCheckFlag(*m_receipt);
@@ -147,10 +147,10 @@ void CEmailOptionsDlg::readControls() {
 
 bool RunEmailOptions(MailSettings& settings, QWidget* owner) {
     CEmailOptionsDlg dialog(owner);
-    dialog.setValues(settings);
+    dialog.SetValues(settings);
     if (dialog.exec() != CEmailOptionsDlg::IdOk) {
         return false;
     }
-    settings = dialog.values();
+    settings = dialog.Values();
     return true;
 }

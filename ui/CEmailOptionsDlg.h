@@ -20,17 +20,17 @@ public:
     explicit CEmailOptionsDlg(QWidget* parent = nullptr);
 
     // Takes a copy of the options and shows it in the controls.
-    void setValues(const MailSettings& values);
+    void SetValues(const MailSettings& values);
     // The dialog's copy: as given, or as the controls held when OK was pressed.
-    const MailSettings& values() const { return m_values; }
+    const MailSettings& Values() const { return m_values; }
 
     void accept() override;
     void reject() override;
 
 private:
-    void createControls();
-    void writeControls();
-    void readControls();
+    void CreateControls();
+    void WriteControls();
+    void ReadControls();
 
     MailSettings m_values;
     QLineEdit* m_returnName = nullptr;

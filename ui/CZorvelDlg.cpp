@@ -84,7 +84,7 @@ void CZorvelDlg::StartUp() {
     m_store.LoadGameList();
     m_store.SelectShownGame();
     WriteControls();
-    m_controls.row(1).email->setFocus();
+    m_controls.Row(1).email->setFocus();
 }
 
 CZorvelDlg::~CZorvelDlg() {
@@ -95,7 +95,7 @@ CZorvelDlg::~CZorvelDlg() {
 
 void CZorvelDlg::ConnectHandlers() {
     for (int number = 1; number <= kPlayerCount; ++number) {
-        const PlayerRowControls& row = m_controls.row(number);
+        const PlayerRowControls& row = m_controls.Row(number);
         connect(row.email, &QLineEdit::textEdited, this, [this, number] { OnEmailEdited(number); });
         connect(row.send, &QCheckBox::clicked, this, &CZorvelDlg::OnSendBoxClicked);
     }
@@ -148,13 +148,13 @@ bool CZorvelDlg::ReadControls() {
 
 void CZorvelDlg::ReadTexts() {
     for (int number = 1; number <= kPlayerCount; ++number) {
-        m_game.player(number).turnFile = Text(m_controls.row(number).turnFile);
+        m_game.Player(number).turnFile = Text(m_controls.Row(number).turnFile);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        m_game.player(number).email = Text(m_controls.row(number).email);
+        m_game.Player(number).email = Text(m_controls.Row(number).email);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        m_game.player(number).send = ReadCheckFlag(*m_controls.row(number).send);
+        m_game.Player(number).send = ReadCheckFlag(*m_controls.Row(number).send);
     }
     m_game.directory = Text(m_controls.directory);
 }
@@ -172,13 +172,13 @@ void CZorvelDlg::WriteControls() {
 
 void CZorvelDlg::WriteTexts() {
     for (int number = 1; number <= kPlayerCount; ++number) {
-        SetTextIfDifferent(m_controls.row(number).turnFile, m_game.player(number).turnFile);
+        SetTextIfDifferent(m_controls.Row(number).turnFile, m_game.Player(number).turnFile);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        SetTextIfDifferent(m_controls.row(number).email, m_game.player(number).email);
+        SetTextIfDifferent(m_controls.Row(number).email, m_game.Player(number).email);
     }
     for (int number = 1; number <= kPlayerCount; ++number) {
-        WriteCheckFlag(*m_controls.row(number).send, m_game.player(number).send);
+        WriteCheckFlag(*m_controls.Row(number).send, m_game.Player(number).send);
     }
     SetTextIfDifferent(m_controls.directory, m_game.directory);
 }
@@ -196,7 +196,7 @@ void CZorvelDlg::RefreshAllTurnFiles() {
 }
 
 bool CZorvelDlg::IsSendBoxEnabled(int number) const {
-    return m_controls.row(number).send->isEnabled();
+    return m_controls.Row(number).send->isEnabled();
 }
 
 bool CZorvelDlg::IsFilesBoxEnabled() const {
@@ -213,11 +213,11 @@ void CZorvelDlg::ShowMessage(const std::string& text) {
 }
 
 void CZorvelDlg::SetSendBoxEnabled(int number, bool enabled) {
-    m_controls.row(number).send->setEnabled(enabled);
+    m_controls.Row(number).send->setEnabled(enabled);
 }
 
 void CZorvelDlg::UncheckSendBox(int number) {
-    m_controls.row(number).send->setCheckState(Qt::Unchecked);
+    m_controls.Row(number).send->setCheckState(Qt::Unchecked);
 }
 
 void CZorvelDlg::SetFilesBoxEnabled(bool enabled) {
@@ -292,7 +292,7 @@ void CZorvelDlg::ConnectMenus() {
         menu->popup(widget->mapToGlobal(at));
     };
     for (int number = 1; number <= kPlayerCount; ++number) {
-        QLineEdit* email = m_controls.row(number).email;
+        QLineEdit* email = m_controls.Row(number).email;
         email->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(email, &QWidget::customContextMenuRequested, this,
                 [this, email, number, popUp](const QPoint& at) {
@@ -306,7 +306,7 @@ void CZorvelDlg::ConnectMenus() {
 }
 
 QMenu* CZorvelDlg::AddressMenu(int number) {
-    QLineEdit* email = m_controls.row(number).email;
+    QLineEdit* email = m_controls.Row(number).email;
     QMenu* menu = email->createStandardContextMenu();
     menu->addSeparator();
     const QString player = QString::number(number);

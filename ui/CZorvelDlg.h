@@ -69,12 +69,12 @@ public:
     // address field, and the "Send Files" button.
     QMenu* AddressMenu(int number);
     QMenu* SendFilesMenu();
-    SendProgressDlg& progressWindow() { return *m_progress; }
+    SendProgressDlg& ProgressWindow() { return *m_progress; }
 
-    GameRecord& game() { return m_game; }
-    MailSettings& mailSettings() { return m_mail; }
-    const MainWindowControls& controls() const { return m_controls; }
-    int sentCount() const { return m_dispatcher.sentCount(); }
+    GameRecord& Game() { return m_game; }
+    MailSettings& Mail() { return m_mail; }
+    const MainWindowControls& Controls() const { return m_controls; }
+    int SentCount() const { return m_dispatcher.SentCount(); }
 
     // A command of the window's system menu; true when it was the About entry.
     bool OnSystemCommand(unsigned id);

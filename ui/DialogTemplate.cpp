@@ -74,7 +74,7 @@ DialogUnits SetUpTemplateDialog(QDialog& dialog, const QString& caption, int wid
     dialog.setWindowTitle(caption);
     dialog.setFont(DialogFont());
     const DialogUnits units(dialog.font());
-    dialog.setFixedSize(units.toPixels(width, height));
+    dialog.setFixedSize(units.ToPixels(width, height));
     return units;
 }
 

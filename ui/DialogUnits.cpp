@@ -18,20 +18,20 @@ DialogUnits::DialogUnits(const QFont& font) {
     m_baseY = metrics.height();
 }
 
-int DialogUnits::toPixelsX(int units) const {
+int DialogUnits::ToPixelsX(int units) const {
     return Scaled(units, m_baseX, 4);
 }
 
-int DialogUnits::toPixelsY(int units) const {
+int DialogUnits::ToPixelsY(int units) const {
     return Scaled(units, m_baseY, 8);
 }
 
-QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
-    const int left = toPixelsX(x);
-    const int top = toPixelsY(y);
-    return QRect(left, top, toPixelsX(x + width) - left, toPixelsY(y + height) - top);
+QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
+    const int left = ToPixelsX(x);
+    const int top = ToPixelsY(y);
+    return QRect(left, top, ToPixelsX(x + width) - left, ToPixelsY(y + height) - top);
 }
 
-QSize DialogUnits::toPixels(int width, int height) const {
-    return QSize(toPixelsX(width), toPixelsY(height));
+QSize DialogUnits::ToPixels(int width, int height) const {
+    return QSize(ToPixelsX(width), ToPixelsY(height));
 }

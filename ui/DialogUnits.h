@@ -10,13 +10,13 @@ class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
 
-    int toPixelsX(int units) const;
-    int toPixelsY(int units) const;
-    QRect toPixels(int x, int y, int width, int height) const;
-    QSize toPixels(int width, int height) const;
+    int ToPixelsX(int units) const;
+    int ToPixelsY(int units) const;
+    QRect ToPixels(int x, int y, int width, int height) const;
+    QSize ToPixels(int width, int height) const;
 
-    int baseX() const { return m_baseX; }
-    int baseY() const { return m_baseY; }
+    int BaseX() const { return m_baseX; }
+    int BaseY() const { return m_baseY; }
 
 private:
     int m_baseX;

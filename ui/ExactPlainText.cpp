@@ -18,7 +18,7 @@ constexpr std::array<QStringView, 6> kBreaks{u"\n",     u"\r\n",   u"\r",
 class BreakBefore : public QTextBlockUserData {
 public:
     explicit BreakBefore(QStringView text) : m_text(text) {}
-    QStringView text() const { return m_text; }
+    QStringView Text() const { return m_text; }
 
 private:
     QStringView m_text;
@@ -35,7 +35,7 @@ QStringView BreakAt(QStringView text) {
 
 QStringView BreakOf(const QTextBlock& block) {
     const auto* kept = dynamic_cast<const BreakBefore*>(block.userData());
-    return kept ? kept->text() : kBreaks.front();
+    return kept ? kept->Text() : kBreaks.front();
 }
 
 } // namespace

@@ -92,45 +92,45 @@ void BuildPlayerEditsAndBoxes(QDialog& dialog, const DialogUnits& units,
                               MainWindowControls& controls) {
     for (int number = 1; number <= kPlayerCount; ++number) {
         const PlayerRowTemplate& row = RowTemplate(number);
-        PlayerRowControls& built = controls.row(number);
-        built.email = SingleLineEdit(dialog, row.ids.email, units.toPixels(38, row.editY, 92, 12));
+        PlayerRowControls& built = controls.Row(number);
+        built.email = SingleLineEdit(dialog, row.ids.email, units.ToPixels(38, row.editY, 92, 12));
         built.send = CheckBox(dialog, row.ids.send, QStringLiteral("Send"),
-                              units.toPixels(131, row.boxY, 33, 10));
+                              units.ToPixels(131, row.boxY, 33, 10));
     }
 }
 
 // The template gives "About Zorvel" less room than its text needs; it grows
 // to the right, where there is space before "E&xit ".
 QRect AboutButtonRect(const DialogUnits& units, const QFont& font) {
-    QRect rect = units.toPixels(317, 200, 43, 10);
+    QRect rect = units.ToPixels(317, 200, 43, 10);
     const int needed = QFontMetrics(font).horizontalAdvance(QStringLiteral("About Zorvel")) + 8;
-    const int room = units.toPixelsX(373) - 2 - rect.left();
+    const int room = units.ToPixelsX(373) - 2 - rect.left();
     rect.setWidth(std::min(std::max(rect.width(), needed), room));
     return rect;
 }
 
 void BuildRightPaneControls(QDialog& dialog, const DialogUnits& units,
                             MainWindowControls& controls) {
-    controls.directory = SingleLineEdit(dialog, kIdDirectory, units.toPixels(316, 30, 101, 12));
+    controls.directory = SingleLineEdit(dialog, kIdDirectory, units.ToPixels(316, 30, 101, 12));
     controls.message = Place(new MessageTextEdit(kNotesLimit, &dialog), kIdMessage,
-                             units.toPixels(280, 74, 143, 56));
+                             units.ToPixels(280, 74, 143, 56));
     controls.filesBox =
-        CheckBox(dialog, kIdFilesBox, QStringLiteral("Files:"), units.toPixels(280, 132, 28, 10));
-    WidenToText(*controls.filesBox, units.toPixelsX(280), units.toPixelsX(310) - 1);
-    controls.filePath = SingleLineEdit(dialog, kIdFilePath, units.toPixels(310, 131, 103, 25));
+        CheckBox(dialog, kIdFilesBox, QStringLiteral("Files:"), units.ToPixels(280, 132, 28, 10));
+    WidenToText(*controls.filesBox, units.ToPixelsX(280), units.ToPixelsX(310) - 1);
+    controls.filePath = SingleLineEdit(dialog, kIdFilePath, units.ToPixels(310, 131, 103, 25));
     controls.browse =
-        Button(dialog, kIdBrowse, QStringLiteral("..."), units.toPixels(413, 131, 10, 12));
+        Button(dialog, kIdBrowse, QStringLiteral("..."), units.ToPixels(413, 131, 10, 12));
     controls.sendFiles = Button(dialog, kIdSendFiles, QStringLiteral("Send Files"),
-                                units.toPixels(345, 161, 68, 26));
+                                units.ToPixels(345, 161, 68, 26));
     controls.emailOptions = Button(dialog, kIdEmailOptions, QStringLiteral("Email Options"),
-                                   units.toPixels(283, 184, 50, 14));
+                                   units.ToPixels(283, 184, 50, 14));
     controls.exit =
-        Button(dialog, kIdExit, QStringLiteral("E&xit "), units.toPixels(373, 196, 50, 14));
+        Button(dialog, kIdExit, QStringLiteral("E&xit "), units.ToPixels(373, 196, 50, 14));
     controls.exit->setDefault(true);
     controls.about = Button(dialog, kIdAbout, QStringLiteral("About Zorvel"),
                             AboutButtonRect(units, dialog.font()));
     controls.help =
-        Button(dialog, kIdHelp, QStringLiteral("&Help"), units.toPixels(283, 200, 32, 10));
+        Button(dialog, kIdHelp, QStringLiteral("&Help"), units.ToPixels(283, 200, 32, 10));
     controls.help->setEnabled(false);
 }
 
@@ -138,29 +138,29 @@ void BuildStaticsAndTurnFileFields(QDialog& dialog, const DialogUnits& units,
                                    MainWindowControls& controls) {
     auto* group = new QGroupBox(QStringLiteral("Game Info"), &dialog);
     group->setObjectName(QStringLiteral("gameInfo"));
-    group->setGeometry(units.toPixels(280, 7, 143, 54));
+    group->setGeometry(units.ToPixels(280, 7, 143, 54));
     // Inside the group's frame, up to the fields.
-    const std::pair<int, int> gameInfoRoom{units.toPixelsX(281), units.toPixelsX(316) - 1};
+    const std::pair<int, int> gameInfoRoom{units.ToPixelsX(281), units.ToPixelsX(316) - 1};
     Label(dialog, QStringLiteral("nameLabel"), QStringLiteral("Name:"),
-          units.toPixels(291, 18, 22, 8), Qt::AlignRight, gameInfoRoom);
+          units.ToPixels(291, 18, 22, 8), Qt::AlignRight, gameInfoRoom);
     Label(dialog, QStringLiteral("directoryLabel"), QStringLiteral("Directory:"),
-          units.toPixels(282, 31, 31, 8), Qt::AlignRight, gameInfoRoom);
+          units.ToPixels(282, 31, 31, 8), Qt::AlignRight, gameInfoRoom);
     for (int number = 1; number <= kPlayerCount; ++number) {
         const PlayerRowTemplate& row = RowTemplate(number);
-        PlayerRowControls& built = controls.row(number);
+        PlayerRowControls& built = controls.Row(number);
         built.label = Label(dialog, QStringLiteral("playerLabel%1").arg(number),
                             QStringLiteral("Player %1").arg(number),
-                            units.toPixels(7, row.labelY, row.labelWidth, 8), Qt::AlignLeft,
-                            {2, units.toPixelsX(38) - 1});
+                            units.ToPixels(7, row.labelY, row.labelWidth, 8), Qt::AlignLeft,
+                            {2, units.ToPixelsX(38) - 1});
         built.turnFile =
-            SingleLineEdit(dialog, row.ids.turnFile, units.toPixels(165, row.editY, 111, 12));
+            SingleLineEdit(dialog, row.ids.turnFile, units.ToPixels(165, row.editY, 111, 12));
         built.turnFile->setReadOnly(true);
         // Out of the Tab chain, yet a click focuses it so a path can be copied.
         built.turnFile->setFocusPolicy(Qt::ClickFocus);
     }
     Label(dialog, QStringLiteral("messageLabel"), QStringLiteral("Message Text:"),
-          units.toPixels(279, 64, 48, 8), Qt::AlignLeft,
-          {units.toPixelsX(279), units.toPixelsX(423)});
+          units.ToPixels(279, 64, 48, 8), Qt::AlignLeft,
+          {units.ToPixelsX(279), units.ToPixelsX(423)});
 }
 
 // The template's height of the selector with its list dropped down; the
@@ -168,11 +168,11 @@ void BuildStaticsAndTurnFileFields(QDialog& dialog, const DialogUnits& units,
 // the font's height as fit into the rest.
 int DroppedListEntries(const DialogUnits& units, int editHeight) {
     constexpr int kDroppedHeight = 70;
-    return (units.toPixelsY(kDroppedHeight) - editHeight) / units.baseY();
+    return (units.ToPixelsY(kDroppedHeight) - editHeight) / units.BaseY();
 }
 
 void BuildGameControls(QDialog& dialog, const DialogUnits& units, MainWindowControls& controls) {
-    const QRect place = units.toPixels(316, 16, 101, 12);
+    const QRect place = units.ToPixels(316, 16, 101, 12);
     auto* selector = Place(new QComboBox(&dialog), kIdGameSelector, place);
     selector->setEditable(true);
     selector->setInsertPolicy(QComboBox::NoInsert);
@@ -183,7 +183,7 @@ void BuildGameControls(QDialog& dialog, const DialogUnits& units, MainWindowCont
     qobject_cast<QListView*>(selector->view())->setUniformItemSizes(true);
     controls.gameSelector = selector;
     controls.deleteGame =
-        Button(dialog, kIdDelete, QStringLiteral("&Delete"), units.toPixels(379, 43, 38, 13));
+        Button(dialog, kIdDelete, QStringLiteral("&Delete"), units.ToPixels(379, 43, 38, 13));
 }
 
 } // namespace
@@ -219,7 +219,7 @@ void AddMainWindowToolTips(const MainWindowControls& controls) {
     controls.help->setToolTip(QStringLiteral("Critical information on Zorvel"));
     controls.deleteGame->setToolTip(QStringLiteral("Delete this Game information"));
     for (int number = 1; number <= kPlayerCount; ++number) {
-        const PlayerRowControls& row = controls.row(number);
+        const PlayerRowControls& row = controls.Row(number);
         row.email->setToolTip(QStringLiteral("Email address for Player %1").arg(number));
         row.send->setToolTip(QStringLiteral("Yes, send files to Player %1").arg(number));
         row.turnFile->setToolTip(QStringLiteral("This file will be sent to Player %1").arg(number));

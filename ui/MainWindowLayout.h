@@ -61,8 +61,8 @@ struct MainWindowControls {
     QComboBox* gameSelector = nullptr;
     QPushButton* deleteGame = nullptr;
 
-    PlayerRowControls& row(int number) { return rows.at(static_cast<std::size_t>(number - 1)); }
-    const PlayerRowControls& row(int number) const {
+    PlayerRowControls& Row(int number) { return rows.at(static_cast<std::size_t>(number - 1)); }
+    const PlayerRowControls& Row(int number) const {
         return rows.at(static_cast<std::size_t>(number - 1));
     }
 };

@@ -63,7 +63,7 @@ bool SendProgressDlg::Step(int number, const QString& text) {
         resize(width(), height() + missing);
     }
     m_bar->setValue(number - 1);
-    emit stepShown(number);
+    emit StepShown(number);
     QCoreApplication::processEvents();
     return !m_cancelled;
 }

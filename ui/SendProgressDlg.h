@@ -22,13 +22,13 @@ public:
     bool Step(int number, const QString& text);
     // Fills the bar and hides the box.
     void Finish();
-    bool cancelled() const { return m_cancelled; }
+    bool Cancelled() const { return m_cancelled; }
 
     void reject() override;
 
 signals:
     // After the step is on screen, before pending input is let through.
-    void stepShown(int number);
+    void StepShown(int number);
 
 private:
     QLabel* m_step = nullptr;

@@ -11,6 +11,6 @@ std::unique_ptr<SendServiceParts> SendServiceParts::ForUser() {
     return std::make_unique<SendServiceParts>(DefaultSendRecordPath());
 }
 
-SendServices SendServiceParts::services() {
+SendServices SendServiceParts::Services() {
     return SendServices{files, record, clock, locks, names};
 }

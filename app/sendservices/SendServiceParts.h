@@ -22,7 +22,7 @@ struct SendServiceParts {
     static std::unique_ptr<SendServiceParts> ForUser();
 
     // Valid while these parts live.
-    SendServices services();
+    SendServices Services();
 
     FileProbe files;
     SendRecordLog record;

@@ -23,7 +23,7 @@ struct Calls {
     MapiLogoffFn logoff;
 };
 
-bool loadProvider(Calls& calls) {
+bool LoadProvider(Calls& calls) {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
     const auto library = (self.parent_path() / "libsimplemapi.so").string();
     void* handle = dlopen(library.c_str(), RTLD_NOW);
@@ -39,16 +39,18 @@ bool loadProvider(Calls& calls) {
 
 // VmHWM belongs to this program image alone; getrusage would also count what
 // the parent had resident when it forked us.
-long peakResidentKiB() {
+long PeakResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
             return std::atol(line.c_str() + 6);
+        }
+    }
     return -1;
 }
 
-std::vector<MapiFileDesc> attachments(std::vector<std::string>& paths) {
+std::vector<MapiFileDesc> Attachments(std::vector<std::string>& paths) {
     std::vector<MapiFileDesc> files;
     for (auto& path : paths) {
         auto* name = path.data() + path.rfind('/') + 1;
@@ -65,11 +67,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     Calls calls{};
-    if (!loadProvider(calls))
+    if (!LoadProvider(calls)) {
         return 1;
+    }
     const int messages = std::atoi(argv[3]);
     std::vector<std::string> paths(argv + 4, argv + argc);
-    auto files = attachments(paths);
+    auto files = Attachments(paths);
     char subject[] = "bench";
     char note[] = "Turns mailed by Zorvel\n\nBenchmark turn.";
     char name[] = "Player";
@@ -78,8 +81,9 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     MapiSession session = 0;
-    if (calls.logon(0, argv[1], argv[2], 0, 0, &session) != SUCCESS_SUCCESS)
+    if (calls.logon(0, argv[1], argv[2], 0, 0, &session) != SUCCESS_SUCCESS) {
         return 1;
+    }
     for (int i = 0; i < messages; ++i) {
         MapiMessage message{0,
                             subject,
@@ -93,12 +97,13 @@ int main(int argc, char** argv) {
                             &recipient,
                             static_cast<MapiULong>(files.size()),
                             files.data()};
-        if (calls.sendMail(session, 0, &message, 0, 0) != SUCCESS_SUCCESS)
+        if (calls.sendMail(session, 0, &message, 0, 0) != SUCCESS_SUCCESS) {
             return 1;
+        }
     }
     calls.logoff(session, 0, 0, 0);
     const std::chrono::duration<double, std::milli> wall = std::chrono::steady_clock::now() - start;
 
-    std::printf("wall_ms=%.1f peak_rss_kib=%ld\n", wall.count(), peakResidentKiB());
+    std::printf("wall_ms=%.1f peak_rss_kib=%ld\n", wall.count(), PeakResidentKiB());
     return 0;
 }

@@ -26,8 +26,8 @@ GameRecord BenchGame(const QTemporaryDir& folder, int players, const QString& tu
     game.directory = folder.path().toStdString();
     for (int number = 1; number <= players; ++number) {
         QFile::copy(turnFile, folder.filePath(QString("bench.m%1").arg(number)));
-        game.player(number).email = "p" + std::to_string(number) + "@example.org";
-        game.player(number).send = 1;
+        game.Player(number).email = "p" + std::to_string(number) + "@example.org";
+        game.Player(number).send = 1;
     }
     game.addFile = furtherFile.isEmpty() ? 0 : 1;
     game.filePath = furtherFile.toStdString();
@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir folder;
     const GameRecord game = BenchGame(folder, players, arguments[2], arguments.value(3));
     SendServiceParts parts(folder.filePath("state/sent.log"));
-    SendServices services = parts.services();
+    SendServices services = parts.Services();
 
     QElapsedTimer timer;
     timer.start();
@@ -63,8 +63,8 @@ int main(int argc, char* argv[]) {
         recorder.Sent(mail);
     }
     const qint64 record = timer.elapsed();
-    if (!plan.problems.empty() || !recorder.problem().empty()) {
-        std::fprintf(stderr, "the run would not go: %s\n", recorder.problem().c_str());
+    if (!plan.problems.empty() || !recorder.Problem().empty()) {
+        std::fprintf(stderr, "the run would not go: %s\n", recorder.Problem().c_str());
         return 1;
     }
     std::printf("checks %.3f s, record %.3f s, %zu messages\n", double(checks) / 1000.0,

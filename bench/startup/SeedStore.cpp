@@ -3,8 +3,8 @@
 // in the order a host creates them: not sorted, names in mixed case, some
 // beyond ASCII. The game shown at start-up is one from the middle.
 // Usage: zorvel_startup_seed PROGRAM GAMES
-#include "ProgramIdentity.h"
 #include "OpenProfileStore.h"
+#include "ProgramIdentity.h"
 #include "StoreTransaction.h"
 #include "StoredGames.h"
 

@@ -29,9 +29,9 @@ void ConsoleTwinTest::answersWithOutputAndStatus() {
     program.start(QCoreApplication::applicationDirPath() + "/zorvel-cli.exe", arguments);
     QVERIFY(program.waitForFinished(60000));
     QCOMPARE(program.exitCode(), status);
-    const QString shown = QString::fromUtf8(program.readAllStandardOutput() +
-                                            program.readAllStandardError())
-                              .remove('\r');
+    const QString shown =
+        QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError())
+            .remove('\r');
     QVERIFY2(shown.startsWith(output), qPrintable(shown));
 }
 

@@ -42,7 +42,7 @@ void AboutDlgTest::showsIconNameAndVersion() {
 void AboutDlgTest::versionLabelStaysCentredWhenWidened() {
     CAboutDlg box;
     const auto* version = box.findChild<QLabel*>(QStringLiteral("version"));
-    const QRect place = DialogUnits(DialogFont()).toPixels(87, 31, 43, 8);
+    const QRect place = DialogUnits(DialogFont()).ToPixels(87, 31, 43, 8);
     const int needed = version->fontMetrics().horizontalAdvance(version->text());
 
     QVERIFY(version->width() >= needed);
@@ -83,18 +83,18 @@ void AboutDlgTest::ownerIsBlockedWhileOpen() {
     OwnerWindow owner;
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
-    QVERIFY(owner.clickReachesButton());
+    QVERIFY(owner.ClickReachesButton());
 
     ModalDriver driver([&](QDialog& dialog) {
         QVERIFY(qobject_cast<CAboutDlg*>(&dialog) != nullptr);
         QCOMPARE(dialog.parentWidget(), &owner);
-        QVERIFY(!owner.clickReachesButton());
+        QVERIFY(!owner.ClickReachesButton());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
     RunAboutBox(&owner);
 
-    QCOMPARE(driver.result(), CAboutDlg::IdCancel);
-    QVERIFY(owner.clickReachesButton());
+    QCOMPARE(driver.Result(), CAboutDlg::IdCancel);
+    QVERIFY(owner.ClickReachesButton());
 }
 
 void AboutDlgTest::aboutCommand_data() {

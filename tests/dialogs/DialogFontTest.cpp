@@ -84,8 +84,8 @@ void DialogFontTest::matchesTheFontOfANativeDialog() {
     RECT baseUnits{0, 0, 4, 8};
     QVERIFY(MapDialogRect(native.get(), &baseUnits));
     const DialogUnits units(DialogFont());
-    QCOMPARE(units.baseX(), int(baseUnits.right));
-    QCOMPARE(units.baseY(), int(baseUnits.bottom));
+    QCOMPARE(units.BaseX(), int(baseUnits.right));
+    QCOMPARE(units.BaseY(), int(baseUnits.bottom));
 }
 
 void DialogFontTest::rectanglesMapAsANativeDialogMapsThem_data() {
@@ -103,7 +103,7 @@ void DialogFontTest::rectanglesMapAsANativeDialogMapsThem() {
     QVERIFY(MapDialogRect(native.get(), &mapped));
 
     const QRect ours =
-        DialogUnits(DialogFont()).toPixels(rect.x(), rect.y(), rect.width(), rect.height());
+        DialogUnits(DialogFont()).ToPixels(rect.x(), rect.y(), rect.width(), rect.height());
     QCOMPARE(ours,
              QRect(QPoint(mapped.left, mapped.top), QPoint(mapped.right - 1, mapped.bottom - 1)));
 }

@@ -21,14 +21,14 @@ namespace {
 std::unique_ptr<QDialog> MakeDialog(const QString& name, const TestStore& store,
                                     TestSendServices& sendServices) {
     if (name == QLatin1String("main-window-layout")) {
-        auto window = std::make_unique<CZorvelDlg>(store.Open(), sendServices.services(),
+        auto window = std::make_unique<CZorvelDlg>(store.Open(), sendServices.Services(),
                                                    "no-mail-library-here");
-        window->controls().gameSelector->setEditText(QStringLiteral("alpha"));
+        window->Controls().gameSelector->setEditText(QStringLiteral("alpha"));
         return window;
     }
     if (name == QLatin1String("email-options")) {
         auto dialog = std::make_unique<CEmailOptionsDlg>();
-        dialog->setValues(
+        dialog->SetValues(
             {"Ann Host", "ann@example.org", "smtp://mail.example.org:587", "s3cret", 1});
         return dialog;
     }

@@ -108,7 +108,7 @@ void EmailOptionsDlgTest::endingTakesEditsOnlyOnOk() {
     });
 
     QCOMPARE(RunEmailOptions(settings, nullptr), taken);
-    QCOMPARE(driver.result(), result);
+    QCOMPARE(driver.Result(), result);
     QCOMPARE(Fields(settings), Fields(taken ? edited : Sample()));
 }
 
@@ -267,18 +267,18 @@ void EmailOptionsDlgTest::ownerIsBlockedWhileOpen() {
     OwnerWindow owner;
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
-    QVERIFY(owner.clickReachesButton());
+    QVERIFY(owner.ClickReachesButton());
 
     MailSettings settings = Sample();
     ModalDriver driver([&](QDialog& dialog) {
         QCOMPARE(dialog.parentWidget(), &owner);
-        QVERIFY(!owner.clickReachesButton());
+        QVERIFY(!owner.ClickReachesButton());
         ClickButton(dialog, "2");
     });
     RunEmailOptions(settings, &owner);
 
-    QCOMPARE(driver.result(), CEmailOptionsDlg::IdCancel);
-    QVERIFY(owner.clickReachesButton());
+    QCOMPARE(driver.Result(), CEmailOptionsDlg::IdCancel);
+    QVERIFY(owner.ClickReachesButton());
 }
 
 QTEST_MAIN(EmailOptionsDlgTest)

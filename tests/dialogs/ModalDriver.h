@@ -19,7 +19,7 @@ public:
     ~ModalDriver();
 
     // The result the dialog ended with; -1 while none has ended.
-    int result() const { return m_result; }
+    int Result() const { return m_result; }
 
 private:
     void drive();

@@ -11,7 +11,7 @@ OwnerWindow::OwnerWindow() : m_button(new QPushButton(QStringLiteral("Email Opti
     m_button->setGeometry(20, 20, 120, 30);
 }
 
-bool OwnerWindow::clickReachesButton() {
+bool OwnerWindow::ClickReachesButton() {
     QSignalSpy clicks(m_button, &QPushButton::clicked);
     // Through the QWindow, as the window system delivers it, so that a modal
     // dialog's blocking of this window applies.

@@ -13,7 +13,7 @@ public:
     OwnerWindow();
 
     // Clicks the button through the window; true if the click reached it.
-    bool clickReachesButton();
+    bool ClickReachesButton();
 
 private:
     QPushButton* m_button;

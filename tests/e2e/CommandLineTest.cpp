@@ -65,7 +65,7 @@ void CommandLineTest::initTestCase() {
     }
     m_server = std::make_unique<SmtpTestServer>(m_work.path());
     QString error;
-    QVERIFY2(m_server->startSecure("host@example.org", kPassword,
+    QVERIFY2(m_server->StartSecure("host@example.org", kPassword,
                                    {"--refuse-recipient", kAddresses[3]}, &error),
              qPrintable(error));
     FillTheStoreThroughTheWindow();
@@ -74,22 +74,22 @@ void CommandLineTest::initTestCase() {
 void CommandLineTest::FillTheStoreThroughTheWindow() {
     MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
-    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->services());
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->Services());
     window.show();
-    const MainWindowControls& controls = window.controls();
+    const MainWindowControls& controls = window.Controls();
     controls.gameSelector->setEditText("Alpha");
     controls.directory->setText(Games().chopped(1));
     emit controls.directory->textEdited(controls.directory->text());
     for (int number = 1; number <= 4; ++number) {
-        controls.row(number).email->setText(kAddresses[number - 1]);
-        emit controls.row(number).email->textEdited(kAddresses[number - 1]);
+        controls.Row(number).email->setText(kAddresses[number - 1]);
+        emit controls.Row(number).email->textEdited(kAddresses[number - 1]);
         if (number < 4) {
-            QTest::mouseClick(controls.row(number).send, Qt::LeftButton);
+            QTest::mouseClick(controls.Row(number).send, Qt::LeftButton);
         }
     }
-    window.mailSettings().mailProfile =
-        QString("smtp://host%40example.org@localhost:%1").arg(m_server->port()).toStdString();
-    window.mailSettings().password = kPassword.toStdString();
+    window.Mail().mailProfile =
+        QString("smtp://host%40example.org@localhost:%1").arg(m_server->Port()).toStdString();
+    window.Mail().password = kPassword.toStdString();
     QTest::mouseClick(controls.exit, Qt::LeftButton);
     QCOMPARE(window.result(), int(QDialog::Accepted));
     MessageBoxes::SetAnswerer({});
@@ -168,14 +168,14 @@ void CommandLineTest::commandsAnswerWithTheirStatus() {
     QFETCH(int, status);
     QFETCH(QString, shown);
     QFETCH(int, delivered);
-    const int before = m_server->messageFiles().size();
+    const int before = m_server->MessageFiles().size();
 
     const Outcome outcome = Run(arguments);
 
     QVERIFY2(outcome.status == status, qPrintable(outcome.out + outcome.err));
     const QString& stream = shown.startsWith('!') ? outcome.err : outcome.out;
     QVERIFY2(stream.contains(shown.startsWith('!') ? shown.mid(1) : shown), qPrintable(stream));
-    QCOMPARE(m_server->messageFiles().size(), before + delivered);
+    QCOMPARE(m_server->MessageFiles().size(), before + delivered);
 }
 
 void CommandLineTest::checkGivesEachPlayerHisOwnLine() {
@@ -234,7 +234,7 @@ void CommandLineTest::aRefusedLogonEndsTheRunWithoutAsking() {
     QFile turn(Games("Alpha.m4"));
     QVERIFY(turn.open(QIODevice::WriteOnly) && turn.write("a new turn") > 0);
     turn.close();
-    m_server->stop();
+    m_server->Stop();
     const Outcome outcome = Run({"send", "alpha", "--player", "4"});
     QCOMPARE(outcome.status, 69);
     QVERIFY2(outcome.err.contains("MAPI Logon"), qPrintable(outcome.err));

@@ -90,7 +90,7 @@ void HostEveningTest::initTestCase() {
     m_files["rules.txt"] = WriteRandomFile(GamePath("rules.txt"), 4096);
     m_server = std::make_unique<SmtpTestServer>(m_work.path());
     QString error;
-    QVERIFY2(m_server->startSecure("host@example.org", kPassword, {}, &error), qPrintable(error));
+    QVERIFY2(m_server->StartSecure("host@example.org", kPassword, {}, &error), qPrintable(error));
 }
 
 void HostEveningTest::init() {
@@ -110,14 +110,14 @@ void HostEveningTest::Open() {
     m_window.reset();
     m_window = std::make_unique<CZorvelDlg>(
         std::make_unique<SqliteProfileStore>(m_work.filePath("store.sqlite").toStdString()),
-        m_sendParts->services());
+        m_sendParts->Services());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
 void HostEveningTest::SetMailProfileThroughEmailOptions() {
     const QString profile =
-        QStringLiteral("smtp://host%40example.org@localhost:%1").arg(m_server->port());
+        QStringLiteral("smtp://host%40example.org@localhost:%1").arg(m_server->Port());
     bool typed = false;
     QTimer::singleShot(0, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -128,12 +128,12 @@ void HostEveningTest::SetMailProfileThroughEmailOptions() {
         QTest::mouseClick(dialog->findChild<QPushButton*>("1"), Qt::LeftButton);
         typed = true;
     });
-    QTest::mouseClick(m_window->controls().emailOptions, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().emailOptions, Qt::LeftButton);
     QVERIFY(typed);
 }
 
 void HostEveningTest::TypeTheGame() {
-    QTest::keyClicks(m_window->controls().gameSelector->lineEdit(), QStringLiteral("duel"));
+    QTest::keyClicks(m_window->Controls().gameSelector->lineEdit(), QStringLiteral("duel"));
     QTest::keyClicks(Edit(1002), GamePath({}).chopped(1));
     const int emailIds[] = {1001, 1004, 1008, 1011};
     const int sendIds[] = {1003, 1005, 1009, 1012};
@@ -143,14 +143,14 @@ void HostEveningTest::TypeTheGame() {
             QTest::mouseClick(Box(sendIds[row]), Qt::LeftButton);
         }
     }
-    QTest::keyClicks(m_window->controls().message, QStringLiteral("Turn 12 is out."));
+    QTest::keyClicks(m_window->Controls().message, QStringLiteral("Turn 12 is out."));
     QTest::keyClicks(Edit(1053), GamePath("rules.txt"));
     QTest::mouseClick(Box(1059), Qt::LeftButton);
     QVERIFY(Box(1059)->isChecked());
 }
 
 void HostEveningTest::PressSendFiles() {
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
 }
 
 void HostEveningTest::aGameIsMailedToItsPlayersAndKept() {
@@ -160,13 +160,13 @@ void HostEveningTest::aGameIsMailedToItsPlayersAndKept() {
     PressSendFiles();
     QCOMPARE(m_boxes, QStringList{QStringLiteral("3 Messages sent successfully")});
 
-    const QStringList stored = m_server->messageFiles();
+    const QStringList stored = m_server->MessageFiles();
     QCOMPARE(stored.size(), 3);
-    QCOMPARE(m_server->connections(), 1);
+    QCOMPARE(m_server->Connections(), 1);
     const int players[] = {1, 2, 4};
     for (int index = 0; index < 3; ++index) {
         QString error;
-        const QJsonObject mail = readMail(stored[index], &error);
+        const QJsonObject mail = ReadMail(stored[index], &error);
         QVERIFY2(!mail.isEmpty(), qPrintable(error));
         const int player = players[index];
         QCOMPARE(mail["to"].toString(), kAddresses[player - 1]);
@@ -182,21 +182,21 @@ void HostEveningTest::aGameIsMailedToItsPlayersAndKept() {
         QCOMPARE(attachments[1]["sha256"].toString(), Sha256(m_files["rules.txt"]));
     }
 
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
     Open();
-    QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("duel"));
+    QCOMPARE(m_window->Controls().gameSelector->currentText(), QStringLiteral("duel"));
     QCOMPARE(Edit(1011)->text(), kAddresses[3]);
     QVERIFY(Box(1012)->isChecked());
     QVERIFY(!Box(1009)->isChecked());
     QVERIFY(Box(1059)->isChecked());
-    QCOMPARE(m_window->mailSettings().password, kPassword.toStdString());
+    QCOMPARE(m_window->Mail().password, kPassword.toStdString());
 }
 
 void HostEveningTest::onePlayerFromHisRowsMenuGetsExactlyOneMessage() {
-    const int before = m_server->messageFiles().size();
+    const int before = m_server->MessageFiles().size();
     Open();
-    QLineEdit* email = m_window->controls().row(3).email; // a row left unticked
+    QLineEdit* email = m_window->Controls().Row(3).email; // a row left unticked
     QContextMenuEvent request(QContextMenuEvent::Keyboard, {}, email->mapToGlobal(QPoint()));
     QApplication::sendEvent(email, &request);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -209,26 +209,26 @@ void HostEveningTest::onePlayerFromHisRowsMenuGetsExactlyOneMessage() {
     (*sendOne)->trigger();
 
     QCOMPARE(m_boxes, QStringList{QStringLiteral("1 Message sent successfully")});
-    const QStringList stored = m_server->messageFiles();
+    const QStringList stored = m_server->MessageFiles();
     QCOMPARE(stored.size(), before + 1);
     QString error;
-    const QJsonObject mail = readMail(stored.last(), &error);
+    const QJsonObject mail = ReadMail(stored.last(), &error);
     QCOMPARE(mail["to"].toString(), kAddresses[2]);
     const QJsonArray attachments = mail["attachments"].toArray();
     QCOMPARE(attachments[0]["sha256"].toString(), Sha256(m_files["duel.m3"]));
-    QVERIFY(!m_window->controls().row(3).send->isChecked());
+    QVERIFY(!m_window->Controls().Row(3).send->isChecked());
 }
 
 void HostEveningTest::aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees() {
-    const int before = m_server->messageFiles().size();
+    const int before = m_server->MessageFiles().size();
     MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
         m_boxes << request.text;
         // The same turns went out before: the host sends them anyway.
         return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
     });
     Open();
-    SendProgressDlg& progress = m_window->progressWindow();
-    connect(&progress, &SendProgressDlg::stepShown, this, [&progress](int number) {
+    SendProgressDlg& progress = m_window->ProgressWindow();
+    connect(&progress, &SendProgressDlg::StepShown, this, [&progress](int number) {
         if (number == 2) {
             QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
         }
@@ -238,10 +238,10 @@ void HostEveningTest::aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees() {
     QCOMPARE(m_boxes.size(), 2);
     QVERIFY(m_boxes[0].contains(QStringLiteral("the same file as sent on")));
     QCOMPARE(m_boxes[1], QStringLiteral("Sent: Player 1. Not sent: Players 2, 4."));
-    const QStringList stored = m_server->messageFiles();
+    const QStringList stored = m_server->MessageFiles();
     QCOMPARE(stored.size(), before + 1);
     QString error;
-    QCOMPARE(readMail(stored.last(), &error)["to"].toString(), kAddresses[0]);
+    QCOMPARE(ReadMail(stored.last(), &error)["to"].toString(), kAddresses[0]);
 
     std::string problem;
     const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
@@ -259,18 +259,18 @@ void HostEveningTest::aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees() {
 
 void HostEveningTest::aMissingTurnFileIsReportedAndTheStoreStaysIntact() {
     QVERIFY(QFile::remove(GamePath("duel.m2")));
-    const int before = m_server->messageFiles().size();
+    const int before = m_server->MessageFiles().size();
     Open();
-    QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("duel"));
+    QCOMPARE(m_window->Controls().gameSelector->currentText(), QStringLiteral("duel"));
     PressSendFiles();
     // The check before sending names the player, and nobody gets anything.
     QCOMPARE(m_boxes,
              QStringList{"Player 2: " + GamePath("duel.m2") + " not found\n\nNothing was sent."});
-    QCOMPARE(m_server->messageFiles().size(), before);
+    QCOMPARE(m_server->MessageFiles().size(), before);
 
     QTest::keyClick(Edit(1001), Qt::Key_Escape);
     Open();
-    QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("duel"));
+    QCOMPARE(m_window->Controls().gameSelector->currentText(), QStringLiteral("duel"));
     QCOMPARE(Edit(1001)->text(), kAddresses[0]);
     QCOMPARE(Edit(1004)->text(), kAddresses[1]);
     QCOMPARE(Edit(1053)->text(), GamePath("rules.txt"));

@@ -29,14 +29,14 @@ void Type(QLineEdit* edit, const QString& text) {
 bool FillInTheGame(const QString& games, const QString& mailProgram, SendServices services) {
     CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), services);
     window.show();
-    const MainWindowControls& controls = window.controls();
+    const MainWindowControls& controls = window.Controls();
     controls.gameSelector->setEditText(QStringLiteral("raid"));
     Type(controls.directory, games);
     for (int number = 1; number <= kPlayers; ++number) {
-        Type(controls.row(number).email, QStringLiteral("p%1@example.org").arg(number));
-        controls.row(number).send->click();
+        Type(controls.Row(number).email, QStringLiteral("p%1@example.org").arg(number));
+        controls.Row(number).send->click();
     }
-    window.mailSettings().mailProfile = mailProgram.toStdString();
+    window.Mail().mailProfile = mailProgram.toStdString();
     controls.exit->click();
     return window.result() == QDialog::Accepted;
 }
@@ -57,11 +57,11 @@ int main(int argc, char* argv[]) {
     });
     // The record where the program keeps it.
     const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
-    if (!FillInTheGame(arguments[1], arguments[2], sendParts->services())) {
+    if (!FillInTheGame(arguments[1], arguments[2], sendParts->Services())) {
         return 1;
     }
-    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->services());
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->Services());
     window.show();
-    window.controls().sendFiles->click();
+    window.Controls().sendFiles->click();
     return 0;
 }

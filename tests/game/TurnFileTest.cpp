@@ -1,5 +1,5 @@
-#include "RowRefresh.h"
 #include "TurnFile.h"
+#include "RowRefresh.h"
 
 #include <QTest>
 
@@ -51,17 +51,25 @@ void TurnFileTest::turnFilePath_data() {
     QTest::addColumn<int>("send");
     QTest::addColumn<QString>("expected");
     const QString sep = QString::fromStdString(kSep);
-    QTest::newRow("player 3") << "games" << "alpha" << 3 << "a@b" << 1 << "games" + sep + "alpha.m3";
+    QTest::newRow("player 3") << "games"
+                              << "alpha" << 3 << "a@b" << 1 << "games" + sep + "alpha.m3";
     QTest::newRow("player 16, no leading zero")
-        << "games" << "alpha" << 16 << "a@b" << 1 << "games" + sep + "alpha.m16";
+        << "games"
+        << "alpha" << 16 << "a@b" << 1 << "games" + sep + "alpha.m16";
     QTest::newRow("trailing separator doubles")
         << "pbem" + sep << "alpha" << 5 << "a@b" << 1 << "pbem" + sep + sep + "alpha.m5";
-    QTest::newRow("empty directory") << "" << "alpha" << 2 << "a@b" << 1 << sep + "alpha.m2";
-    QTest::newRow("empty name") << "games" << "" << 3 << "a@b" << 1 << "games" + sep + ".m3";
-    QTest::newRow("spaces kept") << " d " << " n " << 1 << "a@b" << 1 << " d " + sep + " n .m1";
-    QTest::newRow("any non-zero flag selects") << "d" << "n" << 4 << "a@b" << -7 << "d" + sep + "n.m4";
-    QTest::newRow("not selected") << "games" << "alpha" << 3 << "a@b" << 0 << "";
-    QTest::newRow("no address") << "games" << "alpha" << 3 << "" << 1 << "";
+    QTest::newRow("empty directory") << ""
+                                     << "alpha" << 2 << "a@b" << 1 << sep + "alpha.m2";
+    QTest::newRow("empty name") << "games"
+                                << "" << 3 << "a@b" << 1 << "games" + sep + ".m3";
+    QTest::newRow("spaces kept") << " d "
+                                 << " n " << 1 << "a@b" << 1 << " d " + sep + " n .m1";
+    QTest::newRow("any non-zero flag selects") << "d"
+                                               << "n" << 4 << "a@b" << -7 << "d" + sep + "n.m4";
+    QTest::newRow("not selected") << "games"
+                                  << "alpha" << 3 << "a@b" << 0 << "";
+    QTest::newRow("no address") << "games"
+                                << "alpha" << 3 << "" << 1 << "";
 }
 
 void TurnFileTest::turnFilePath() {
@@ -72,8 +80,8 @@ void TurnFileTest::turnFilePath() {
     QFETCH(int, send);
     QFETCH(QString, expected);
     GameRecord game = Game(directory.toStdString(), name.toStdString());
-    game.player(number).email = email.toStdString();
-    game.player(number).send = send;
+    game.Player(number).email = email.toStdString();
+    game.Player(number).send = send;
     QCOMPARE(TurnFilePath(game, number), expected.toStdString());
     QCOMPARE(TurnFileName(game, number), name.toStdString() + ".m" + std::to_string(number));
 }
@@ -82,12 +90,17 @@ void TurnFileTest::attachmentName_data() {
     QTest::addColumn<QString>("filePath");
     QTest::addColumn<QString>("expected");
     const QString sep = QString::fromStdString(kSep);
-    QTest::newRow("full path") << "docs" + sep + "rules.txt" << "rules.txt";
-    QTest::newRow("no separator") << "rules.txt" << "rules.txt";
+    QTest::newRow("full path") << "docs" + sep + "rules.txt"
+                               << "rules.txt";
+    QTest::newRow("no separator") << "rules.txt"
+                                  << "rules.txt";
     QTest::newRow("trailing separator") << "docs" + sep << "";
-    QTest::newRow("several separators") << sep + "a" + sep + "b" + sep + "c.txt" << "c.txt";
-    QTest::newRow("multibyte name") << "d" + sep + "Spielregeln-ü.txt" << "Spielregeln-ü.txt";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("several separators") << sep + "a" + sep + "b" + sep + "c.txt"
+                                        << "c.txt";
+    QTest::newRow("multibyte name") << "d" + sep + "Spielregeln-ü.txt"
+                                    << "Spielregeln-ü.txt";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TurnFileTest::attachmentName() {
@@ -98,27 +111,27 @@ void TurnFileTest::attachmentName() {
 
 void TurnFileTest::refreshRowDeselectsARowWithoutAddress() {
     GameRecord game = Game("d", "n");
-    game.player(3).send = 1;
-    game.player(3).turnFile = "stale";
+    game.Player(3).send = 1;
+    game.Player(3).turnFile = "stale";
     RecordingBoxes boxes;
     RefreshRow(game, boxes, 3);
-    QCOMPARE(game.player(3).send, 0);
-    QCOMPARE(game.player(3).turnFile, std::string());
+    QCOMPARE(game.Player(3).send, 0);
+    QCOMPARE(game.Player(3).turnFile, std::string());
     QCOMPARE(boxes.sendEnabled[3], false);
     QVERIFY(boxes.sendUnchecked[3]);
 }
 
 void TurnFileTest::refreshRowKeepsTheCheckOfARowWithAddress() {
     GameRecord game = Game("", "");
-    game.player(2).email = "x@y";
-    game.player(2).send = 1;
+    game.Player(2).email = "x@y";
+    game.Player(2).send = 1;
     RecordingBoxes boxes;
     RefreshRow(game, boxes, 2);
-    QCOMPARE(game.player(2).send, 1);
+    QCOMPARE(game.Player(2).send, 1);
     QCOMPARE(boxes.sendEnabled[2], true);
     QVERIFY(!boxes.sendUnchecked.count(2));
     // The row is formatted even with empty fields.
-    QCOMPARE(game.player(2).turnFile, kSep + ".m2");
+    QCOMPARE(game.Player(2).turnFile, kSep + ".m2");
 }
 
 void TurnFileTest::refreshFilesRow() {
@@ -142,17 +155,17 @@ void TurnFileTest::refreshFilesRow() {
 
 void TurnFileTest::refreshAllTurnFilesNeedsDirectoryAndName() {
     GameRecord game = Game("", "alpha");
-    game.player(1).email = "a@b";
-    game.player(1).send = 1;
-    game.player(1).turnFile = "kept";
+    game.Player(1).email = "a@b";
+    game.Player(1).send = 1;
+    game.Player(1).turnFile = "kept";
     RefreshAllTurnFiles(game);
-    QCOMPARE(game.player(1).turnFile, std::string("kept"));
+    QCOMPARE(game.Player(1).turnFile, std::string("kept"));
 
     game.directory = "d";
-    game.player(2).turnFile = "stale";
+    game.Player(2).turnFile = "stale";
     RefreshAllTurnFiles(game);
-    QCOMPARE(game.player(1).turnFile, "d" + kSep + "alpha.m1");
-    QCOMPARE(game.player(2).turnFile, std::string());
+    QCOMPARE(game.Player(1).turnFile, "d" + kSep + "alpha.m1");
+    QCOMPARE(game.Player(2).turnFile, std::string());
 }
 
 QTEST_GUILESS_MAIN(TurnFileTest)

@@ -26,8 +26,8 @@ struct Binding {
         }
     }
     bool BindAndLogon() { return library.Bind() && library.Logon(window.kOwner, "", ""); }
-    MapiSession session() const { return mapi.CallsTo("MAPILogon").back().session; }
-    QStringList messages() const { return mapi.Timeline().filter("Message: "); }
+    MapiSession Session() const { return mapi.CallsTo("MAPILogon").back().session; }
+    QStringList Messages() const { return mapi.Timeline().filter("Message: "); }
 };
 
 QStringList Message(const QString& text) {
@@ -90,8 +90,8 @@ void MapiLibraryTest::logonRetriesOnceAfterLoginFailure() {
         QCOMPARE(Shown(logon.password), "s3cret");
         QCOMPARE(logon.reserved, 0u);
     }
-    QCOMPARE(binding.messages(), Message(message));
-    QCOMPARE(binding.library.lastResult(), answers.last());
+    QCOMPARE(binding.Messages(), Message(message));
+    QCOMPARE(binding.library.LastResult(), answers.last());
 }
 
 void MapiLibraryTest::resolveNameReportsEachCode_data() {
@@ -119,11 +119,11 @@ void MapiLibraryTest::resolveNameReportsEachCode() {
 
     const SeenCall call = binding.mapi.CallsTo("MAPIResolveName").at(0);
     QCOMPARE(Shown(call.name), "Ann %s <ann@example.org>");
-    QCOMPARE(call.session, binding.session());
+    QCOMPARE(call.session, binding.Session());
     QCOMPARE(call.uiParam, RecordingWindow::kOwner);
     QCOMPARE(call.flags, 0u);
-    QCOMPARE(binding.messages(), Message(message));
-    QCOMPARE(binding.library.lastResult(), code);
+    QCOMPARE(binding.Messages(), Message(message));
+    QCOMPARE(binding.library.LastResult(), code);
     QCOMPARE(resolved.has_value(), code == 0);
     if (resolved) {
         QCOMPARE(static_cast<const void*>(resolved->lpszName),
@@ -138,8 +138,8 @@ void MapiLibraryTest::resolvedWithoutDescriptorIsAFailure() {
 
     QVERIFY(!binding.library.ResolveName(RecordingWindow::kOwner, "ann@example.org"));
 
-    QCOMPARE(binding.library.lastResult(), MAPI_E_FAILURE);
-    QCOMPARE(binding.messages(), Message("Unspecified error message - MAPI Resolve Name"));
+    QCOMPARE(binding.library.LastResult(), MAPI_E_FAILURE);
+    QCOMPARE(binding.Messages(), Message("Unspecified error message - MAPI Resolve Name"));
 }
 
 void MapiLibraryTest::sendMailReportsEachCode_data() {
@@ -175,18 +175,18 @@ void MapiLibraryTest::sendMailReportsEachCode() {
 
     const SeenCall call = binding.mapi.CallsTo("MAPISendMail").at(0);
     QCOMPARE(Shown(call.message->subject), "duel");
-    QCOMPARE(call.session, binding.session());
+    QCOMPARE(call.session, binding.Session());
     QCOMPARE(call.uiParam, RecordingWindow::kOwner);
     QCOMPARE(call.flags, 0u);
-    QCOMPARE(binding.messages(), Message(message));
-    QCOMPARE(binding.library.lastResult(), code);
+    QCOMPARE(binding.Messages(), Message(message));
+    QCOMPARE(binding.library.LastResult(), code);
 }
 
 void MapiLibraryTest::logoffShowsNothing() {
     Binding binding;
     binding.Queue("MAPILogoff", {2});
     QVERIFY(binding.BindAndLogon());
-    const MapiSession session = binding.session();
+    const MapiSession session = binding.Session();
 
     QCOMPARE(binding.library.Logoff(RecordingWindow::kOwner), 2u);
 
@@ -194,8 +194,8 @@ void MapiLibraryTest::logoffShowsNothing() {
     QCOMPARE(call.session, session);
     QCOMPARE(call.uiParam, RecordingWindow::kOwner);
     QCOMPARE(call.flags, 0u);
-    QCOMPARE(binding.library.lastResult(), 2u);
-    QCOMPARE(binding.messages(), QStringList());
+    QCOMPARE(binding.library.LastResult(), 2u);
+    QCOMPARE(binding.Messages(), QStringList());
 }
 
 void MapiLibraryTest::textsArePassedWhole_data() {
@@ -220,7 +220,7 @@ void MapiLibraryTest::textsArePassedWhole() {
     QCOMPARE(Shown(logon.profile), text);
     QCOMPARE(Shown(logon.password), text);
     QCOMPARE(Shown(binding.mapi.CallsTo("MAPIResolveName").at(0).name), text);
-    QCOMPARE(binding.messages(), Message("Unknown Recipient - " + text));
+    QCOMPARE(binding.Messages(), Message("Unknown Recipient - " + text));
 }
 
 void MapiLibraryTest::locationPrefersTheProgramsOwnFolders_data() {
@@ -272,7 +272,7 @@ void MapiLibraryTest::loadsFromAFolderNamedOutsideAscii() {
     MapiLibrary library(binding.window, QDir::toNativeSeparators(copy).toStdString());
 
     QVERIFY(library.Bind());
-    QCOMPARE(binding.messages(), QStringList());
+    QCOMPARE(binding.Messages(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(MapiLibraryTest)

@@ -27,7 +27,7 @@ public:
     std::int64_t now = 1'800'000'000;
 
     static std::string HashOf(const std::string& path);
-    SendServices services() { return {*this, *this, *this, *this, *this}; }
+    SendServices Services() { return {*this, *this, *this, *this, *this}; }
 
     FileFacts Inspect(const std::string& path) override;
     std::optional<std::string> Sha256(const std::string& path) override;

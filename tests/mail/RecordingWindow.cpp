@@ -3,34 +3,34 @@
 #include <string>
 
 RecordingWindow::RecordingWindow(GameRecord& game, const ScriptedMapi& timeline)
-    : game_(game), timeline_(timeline) {
+    : m_game(game), m_timeline(timeline) {
     sendBoxEnabled.fill(true);
     sendBoxChecked.fill(true);
 }
 
 void RecordingWindow::ShowMessage(const std::string& text) {
-    timeline_.Note("Message: " + text);
+    m_timeline.Note("Message: " + text);
 }
 
 void RecordingWindow::BeginWaitCursor() {
-    timeline_.Note("BeginWaitCursor");
+    m_timeline.Note("BeginWaitCursor");
 }
 
 void RecordingWindow::EndWaitCursor() {
-    timeline_.Note("EndWaitCursor");
+    m_timeline.Note("EndWaitCursor");
 }
 
 void RecordingWindow::Block() {
-    timeline_.Note("Block");
+    m_timeline.Note("Block");
 }
 
 void RecordingWindow::GiveBack() {
-    timeline_.Note("GiveBack");
+    m_timeline.Note("GiveBack");
 }
 
 bool RecordingWindow::ReadControls() {
-    timeline_.Note("ReadControls");
-    game_ = controls;
+    m_timeline.Note("ReadControls");
+    m_game = controls;
     if (!controlsAccepted) {
         ShowMessage("Please enter no more than 220 characters.");
     }
@@ -38,8 +38,8 @@ bool RecordingWindow::ReadControls() {
 }
 
 void RecordingWindow::RefreshRow(int number) {
-    timeline_.Note("RefreshRow " + std::to_string(number));
-    ::RefreshRow(game_, *this, number);
+    m_timeline.Note("RefreshRow " + std::to_string(number));
+    ::RefreshRow(m_game, *this, number);
 }
 
 void RecordingWindow::SetSendBoxEnabled(int number, bool enabled) {
@@ -51,12 +51,12 @@ void RecordingWindow::UncheckSendBox(int number) {
 }
 
 bool RecordingWindow::AskSendAnyway(const std::string& warnings) {
-    timeline_.Note("Ask: " + warnings);
+    m_timeline.Note("Ask: " + warnings);
     return sendAnyway;
 }
 
 bool RecordingWindow::AskSendRest(const std::string& outcome) {
-    timeline_.Note("Ask: " + outcome);
+    m_timeline.Note("Ask: " + outcome);
     return sendRest;
 }
 

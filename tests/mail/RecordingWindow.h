@@ -52,6 +52,6 @@ private:
     void SetFilesBoxEnabled(bool) override {}
     void UncheckFilesBox() override {}
 
-    GameRecord& game_;
-    const ScriptedMapi& timeline_;
+    GameRecord& m_game;
+    const ScriptedMapi& m_timeline;
 };

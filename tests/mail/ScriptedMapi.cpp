@@ -21,19 +21,19 @@ ScriptedMapi::ScriptedMapi(const std::string& path) {
         qFatal("Cannot load %s", path.c_str());
     }
     Find<ScriptedMapiResetFn>(*module, "ScriptedMapiReset")();
-    queue_ = Find<ScriptedMapiQueueFn>(*module, "ScriptedMapiQueue");
-    note_ = Find<ScriptedMapiNoteFn>(*module, "ScriptedMapiNote");
-    calls_ = Find<ScriptedMapiCallsFn>(*module, "ScriptedMapiCalls");
+    m_queue = Find<ScriptedMapiQueueFn>(*module, "ScriptedMapiQueue");
+    m_note = Find<ScriptedMapiNoteFn>(*module, "ScriptedMapiNote");
+    m_calls = Find<ScriptedMapiCallsFn>(*module, "ScriptedMapiCalls");
 }
 
 void ScriptedMapi::Queue(const char* call, std::initializer_list<MapiULong> codes) const {
     for (MapiULong code : codes) {
-        queue_(call, code);
+        m_queue(call, code);
     }
 }
 
 void ScriptedMapi::Note(const std::string& note) const {
-    note_(note.c_str());
+    m_note(note.c_str());
 }
 
 std::vector<SeenCall> ScriptedMapi::CallsTo(const std::string& what) const {

@@ -23,13 +23,13 @@ public:
     void Queue(const char* call, std::initializer_list<MapiULong> codes) const;
     void Note(const std::string& note) const;
 
-    const std::vector<SeenCall>& Calls() const { return *calls_(); }
+    const std::vector<SeenCall>& Calls() const { return *m_calls(); }
     std::vector<SeenCall> CallsTo(const std::string& what) const;
     // What happened in order; "RefreshRow" notes only when asked for.
     QStringList Timeline(bool withRows = false) const;
 
 private:
-    ScriptedMapiQueueFn queue_;
-    ScriptedMapiNoteFn note_;
-    ScriptedMapiCallsFn calls_;
+    ScriptedMapiQueueFn m_queue;
+    ScriptedMapiNoteFn m_note;
+    ScriptedMapiCallsFn m_calls;
 };

@@ -73,8 +73,8 @@ struct Host {
 
     void Select(const Numbers& numbers) {
         for (int number : numbers) {
-            window.controls.player(number).email = Address(number);
-            window.controls.player(number).send = 1;
+            window.controls.Player(number).email = Address(number);
+            window.controls.Player(number).send = 1;
         }
     }
     std::vector<SeenMessage> Sent() const {
@@ -98,7 +98,7 @@ struct Host {
     RecordingWindow window{game, mapi};
     MapiLibrary library;
     MemorySendServices outside;
-    SendServices services = outside.services();
+    SendServices services = outside.Services();
     TurnDispatcher dispatcher{game, settings, window, library, services};
 };
 
@@ -136,7 +136,7 @@ void Put(Host& host, const QString& field, const std::string& text) {
         controls.filePath = text;
         controls.addFile = field == "filePath" ? 1 : 0;
     } else if (field.contains("player ")) {
-        PlayerSlot& player = controls.player(field.section(' ', -1).toInt());
+        PlayerSlot& player = controls.Player(field.section(' ', -1).toInt());
         player.email = text;
         player.send = field.startsWith("unselected") ? 0 : 1;
     } else if (field == "returnEmail") {
@@ -264,7 +264,7 @@ void TurnDispatcherTest::reportCountsSentMessages() {
     Host host;
     host.Select(withAddress);
     for (int number : withoutAddress) {
-        host.window.controls.player(number).send = 1;
+        host.window.controls.Player(number).send = 1;
     }
 
     host.dispatcher.SendFiles();
@@ -285,9 +285,9 @@ void TurnDispatcherTest::reportCountsSentMessages() {
         recipients << Shown(message.recipients.at(0).name).remove("Resolved ");
     }
     QCOMPARE(recipients, addresses);
-    QCOMPARE(host.dispatcher.sentCount(), count);
+    QCOMPARE(host.dispatcher.SentCount(), count);
     for (int number : withoutAddress) {
-        QCOMPARE(host.game.player(number).send, 0);
+        QCOMPARE(host.game.Player(number).send, 0);
         QVERIFY(!host.window.sendBoxChecked.at(std::size_t(number - 1)));
         QVERIFY(!host.window.sendBoxEnabled.at(std::size_t(number - 1)));
     }
@@ -421,7 +421,7 @@ void TurnDispatcherTest::failuresStopTheRun() {
                  QString::fromStdString("Resolved " + Address(int(index) + 1)));
     }
     if (sent > 0) {
-        QCOMPARE(host.dispatcher.sentCount(), sent);
+        QCOMPARE(host.dispatcher.SentCount(), sent);
     }
 }
 
@@ -491,7 +491,7 @@ void TurnDispatcherTest::longTextsArePassedWhole() {
     host.settings.mailProfile = longText;
     host.window.controls.name = longText;
     host.window.controls.notes = longText;
-    host.window.controls.player(1).email = longText;
+    host.window.controls.Player(1).email = longText;
 
     host.dispatcher.SendFiles();
 
@@ -835,14 +835,14 @@ void TurnDispatcherTest::aGameAnotherRunHoldsIsRefused() {
 void TurnDispatcherTest::onePlayerOnlyLeavesTheSendBoxesAlone() {
     Host host;
     host.Select({2, 4});
-    host.window.controls.player(4).send = 0;
+    host.window.controls.Player(4).send = 0;
 
     host.dispatcher.SendPlayers({4});
 
     QCOMPARE(host.Resolved(), QStringList{"p4@example.org"});
     QCOMPARE(Shown(host.Sent().at(0).files.at(0).pathName), Games("alpha.m4"));
-    QCOMPARE(host.game.player(4).send, 0);
-    QCOMPARE(host.game.player(2).send, 1);
+    QCOMPARE(host.game.Player(4).send, 0);
+    QCOMPARE(host.game.Player(2).send, 1);
     QCOMPARE(host.mapi.Timeline().filter("Message: "),
              QStringList{"Message: 1 Message sent successfully"});
 }

@@ -30,8 +30,8 @@ private:
 };
 
 void MapiCallsTest::initTestCase() {
-    QVERIFY2(m_provider.load(), qPrintable(m_provider.error()));
-    QCOMPARE(m_provider.logon("/bin/true", "", &m_session), SUCCESS_SUCCESS);
+    QVERIFY2(m_provider.Load(), qPrintable(m_provider.Error()));
+    QCOMPARE(m_provider.Logon("/bin/true", "", &m_session), SUCCESS_SUCCESS);
 }
 
 void MapiCallsTest::cleanupTestCase() {
@@ -44,8 +44,9 @@ void MapiCallsTest::exportsOnlyTheFiveCalls() {
     QVERIFY(nm.waitForFinished());
     QStringList names;
     for (const auto& line :
-         QString::fromUtf8(nm.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+         QString::fromUtf8(nm.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
         names << line.section(' ', -1);
+    }
     names.sort();
     QCOMPARE(names, QStringList({"MAPIFreeBuffer", "MAPILogoff", "MAPILogon", "MAPIResolveName",
                                  "MAPISendMail"}));
@@ -93,8 +94,9 @@ void MapiCallsTest::refusesNames_data() {
     for (const char* unknown :
          {"", "   ", "SMTP:", "ann", "ann@", "@example.org", "ann@@example.org", "ann@example..org",
           "ann@-example.org", "a b@example.org", "Ann <ann@example.org> trailing",
-          "-oQ/tmp@example.org", "-Ann <ann@example.org>", "SMTP:-x@example.org"})
+          "-oQ/tmp@example.org", "-Ann <ann@example.org>", "SMTP:-x@example.org"}) {
         QTest::newRow(unknown) << QByteArray(unknown) << MAPI_E_UNKNOWN_RECIPIENT;
+    }
     QTest::newRow("line feed") << QByteArray("ann@example.org\nBcc: x@example.org")
                                << MAPI_E_UNKNOWN_RECIPIENT;
     QTest::newRow("carriage return")
@@ -103,8 +105,9 @@ void MapiCallsTest::refusesNames_data() {
     for (const char* ambiguous :
          {"ann@example.org, bob@example.org", "ann@example.org; bob@example.org",
           "Ann <ann@example.org>, Bob <bob@example.org>", "ann@example.org bob@example.org",
-          "Ann <ann@example.org> <bob@example.org>"})
+          "Ann <ann@example.org> <bob@example.org>"}) {
         QTest::newRow(ambiguous) << QByteArray(ambiguous) << MAPI_E_AMBIGUOUS_RECIPIENT;
+    }
 }
 
 void MapiCallsTest::refusesNames() {
@@ -114,7 +117,7 @@ void MapiCallsTest::refusesNames() {
     StderrCapture errors;
     QCOMPARE(m_provider.resolveName(m_session, 0, typed.data(), 0, 0, &descriptor), code);
     QCOMPARE(descriptor, nullptr);
-    QVERIFY2(errors.text().contains(QString("code %1").arg(code)), qPrintable(errors.text()));
+    QVERIFY2(errors.Text().contains(QString("code %1").arg(code)), qPrintable(errors.Text()));
 }
 
 void MapiCallsTest::logonRefusesProfiles_data() {
@@ -139,37 +142,37 @@ void MapiCallsTest::logonRefusesProfiles() {
     qputenv("PATH", emptyPath.path().toUtf8()); // no msmtp, no sendmail to find
     MapiSession session = 77;
     StderrCapture errors;
-    const auto code = m_provider.logon(profile.toStdString(), "", &session);
+    const auto code = m_provider.Logon(profile.toStdString(), "", &session);
     qputenv("PATH", savedPath);
     QCOMPARE(code, MAPI_E_LOGIN_FAILURE);
     QCOMPARE(session, MapiSession(0));
-    QVERIFY2(errors.text().contains("MAPILogon failed with code 3"), qPrintable(errors.text()));
-    QVERIFY2(!errors.text().contains("secret"), qPrintable(errors.text()));
+    QVERIFY2(errors.Text().contains("MAPILogon failed with code 3"), qPrintable(errors.Text()));
+    QVERIFY2(!errors.Text().contains("secret"), qPrintable(errors.Text()));
 }
 
 void MapiCallsTest::secondLogonAttemptAnswersAsTheFirst() {
     MapiSession first = 0;
     MapiSession second = 0;
-    QCOMPARE(m_provider.logon("/bin/true", "", &first, 0), SUCCESS_SUCCESS);
-    QCOMPARE(m_provider.logon("/bin/true", "", &second, MAPI_LOGON_UI | MAPI_NEW_SESSION),
+    QCOMPARE(m_provider.Logon("/bin/true", "", &first, 0), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon("/bin/true", "", &second, MAPI_LOGON_UI | MAPI_NEW_SESSION),
              SUCCESS_SUCCESS);
     QVERIFY(first != second);
     QCOMPARE(m_provider.logoff(first, 0, 0, 0), SUCCESS_SUCCESS);
     QCOMPARE(m_provider.logoff(second, 0, 0, 0), SUCCESS_SUCCESS);
-    QCOMPARE(m_provider.logon("nonsense profile", "", &first, 0), MAPI_E_LOGIN_FAILURE);
-    QCOMPARE(m_provider.logon("nonsense profile", "", &first, MAPI_LOGON_UI | MAPI_NEW_SESSION),
+    QCOMPARE(m_provider.Logon("nonsense profile", "", &first, 0), MAPI_E_LOGIN_FAILURE);
+    QCOMPARE(m_provider.Logon("nonsense profile", "", &first, MAPI_LOGON_UI | MAPI_NEW_SESSION),
              MAPI_E_LOGIN_FAILURE);
 }
 
 void MapiCallsTest::unknownHandlesAreRefused() {
     constexpr MapiULong invalidSession = 19;
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon("/bin/true", "", &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon("/bin/true", "", &session), SUCCESS_SUCCESS);
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
     StderrCapture errors;
     TestMessage message;
-    message.to("", "SMTP:ann@example.org");
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), invalidSession);
+    message.To("", "SMTP:ann@example.org");
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), invalidSession);
     char name[] = "ann@example.org";
     for (const MapiSession unknown : {session, MapiSession(0), MapiSession(0xdeadbeef)}) {
         MapiRecipDesc* descriptor = nullptr;
@@ -211,23 +214,27 @@ void MapiCallsTest::malformedMessagesAreRefused() {
     QFETCH(Fault, fault);
     QFETCH(MapiULong, code);
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon("/bin/false", "", &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon("/bin/false", "", &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("alpha").note("hello");
-    if (fault != Fault::NoRecipient && fault != Fault::RecipientsNotGiven)
-        message.to("Ann", fault == Fault::BadAddress ? "SMTP:ann" : "SMTP:ann@example.org",
+    message.Subject("alpha").Note("hello");
+    if (fault != Fault::NoRecipient && fault != Fault::RecipientsNotGiven) {
+        message.To("Ann", fault == Fault::BadAddress ? "SMTP:ann" : "SMTP:ann@example.org",
                    fault == Fault::OriginatorClass ? MAPI_ORIG : MAPI_TO);
-    if (fault == Fault::BadOriginator)
-        message.from("Host", "SMTP:host@@example.org");
-    auto* raw = message.get();
-    if (fault == Fault::RecipientsNotGiven)
+    }
+    if (fault == Fault::BadOriginator) {
+        message.From("Host", "SMTP:host@@example.org");
+    }
+    auto* raw = message.Get();
+    if (fault == Fault::RecipientsNotGiven) {
         raw->nRecipCount = 2;
-    if (fault == Fault::FilesNotGiven)
+    }
+    if (fault == Fault::FilesNotGiven) {
         raw->nFileCount = 1;
+    }
     StderrCapture errors;
     QCOMPARE(m_provider.sendMail(session, 0, raw, 0, 0), code);
     QCOMPARE(m_provider.sendMail(session, 0, nullptr, 0, 0), MAPI_E_FAILURE);
-    QVERIFY2(errors.text().contains(QString("code %1").arg(code)), qPrintable(errors.text()));
+    QVERIFY2(errors.Text().contains(QString("code %1").arg(code)), qPrintable(errors.Text()));
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
 }
 

@@ -14,18 +14,21 @@ namespace {
 constexpr qint64 kAttachmentSize = 100 * 1024 * 1024;
 constexpr qint64 kMemoryBudgetKiB = 30 * 1024;
 
-qint64 statusKiB(const QByteArray& field) {
+qint64 StatusKiB(const QByteArray& field) {
     QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
+    if (!status.open(QIODevice::ReadOnly)) {
         return -1;
-    for (const auto& line : status.readAll().split('\n'))
-        if (line.startsWith(field + ":"))
+    }
+    for (const auto& line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ":")) {
             return line.mid(field.size() + 1).trimmed().split(' ').front().toLongLong();
+        }
+    }
     return -1;
 }
 
 // From here on VmHWM tells the peak of what follows.
-bool resetPeakMemory() {
+bool ResetPeakMemory() {
     QFile clearRefs("/proc/self/clear_refs");
     return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
 }
@@ -41,37 +44,37 @@ private slots:
 
 void MapiLargeTest::hundredMegabytesStreamWithinTheMemoryBudget() {
     Provider provider;
-    QVERIFY2(provider.load(), qPrintable(provider.error()));
+    QVERIFY2(provider.Load(), qPrintable(provider.Error()));
     QTemporaryDir work;
     QString error;
     SmtpTestServer server(work.path());
-    QVERIFY2(server.startSecure("alice@example.org", "pw", {}, &error), qPrintable(error));
+    QVERIFY2(server.StartSecure("alice@example.org", "pw", {}, &error), qPrintable(error));
     const auto big = work.filePath("big.m1");
-    QVERIFY(writeTestFile(big, kAttachmentSize));
+    QVERIFY(WriteTestFile(big, kAttachmentSize));
 
     MapiSession session = 0;
-    const auto url = QString("smtp://alice%40example.org@localhost:%1").arg(server.port());
-    QCOMPARE(provider.logon(url.toStdString(), "pw", &session), SUCCESS_SUCCESS);
+    const auto url = QString("smtp://alice%40example.org@localhost:%1").arg(server.Port());
+    QCOMPARE(provider.Logon(url.toStdString(), "pw", &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("big").note("A large turn").to("", "SMTP:ann@example.org");
-    message.attach(big.toStdString(), "big.m1");
-    const auto before = statusKiB("VmRSS");
-    QVERIFY(resetPeakMemory());
+    message.Subject("big").Note("A large turn").To("", "SMTP:ann@example.org");
+    message.Attach(big.toStdString(), "big.m1");
+    const auto before = StatusKiB("VmRSS");
+    QVERIFY(ResetPeakMemory());
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
-    const auto growth = statusKiB("VmHWM") - before;
+    QCOMPARE(provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
+    const auto growth = StatusKiB("VmHWM") - before;
     qInfo("100 MB attachment: sent in %lld ms, peak memory grew by %lld KiB", clock.elapsed(),
           growth);
     QCOMPARE(provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
     QVERIFY2(growth < kMemoryBudgetKiB, qPrintable(QString::number(growth)));
 
-    QCOMPARE(server.messageFiles().size(), 1);
-    const auto mail = readMail(server.messageFiles().front(), &error);
+    QCOMPARE(server.MessageFiles().size(), 1);
+    const auto mail = ReadMail(server.MessageFiles().front(), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     const auto attachment = mail["attachments"].toArray()[0].toObject();
     QCOMPARE(attachment["size"].toInteger(), kAttachmentSize);
-    QCOMPARE(attachment["sha256"].toString(), sha256Of(big));
+    QCOMPARE(attachment["sha256"].toString(), Sha256Of(big));
 }
 
 QTEST_GUILESS_MAIN(MapiLargeTest)

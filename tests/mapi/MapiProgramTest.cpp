@@ -16,14 +16,14 @@ namespace {
 
 const QString kFakeSendmail = ZORVEL_TEST_SOURCE_DIR "/support/fake_sendmail.sh";
 
-QByteArray readAll(const QString& path) {
+QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Ended and reaped, or ended and waiting for a parent that does not reap.
-bool hasEnded(pid_t pid) {
-    const auto stat = readAll(QString("/proc/%1/stat").arg(pid));
+bool HasEnded(pid_t pid) {
+    const auto stat = ReadAll(QString("/proc/%1/stat").arg(pid));
     return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
 }
 
@@ -47,9 +47,9 @@ private slots:
     void msmtpAccountDelivers();
 
 private:
-    MapiULong sendOneMessage(const std::string& profile, bool withOriginator,
+    MapiULong SendOneMessage(const std::string& profile, bool withOriginator,
                              const std::string& subject = "alpha");
-    void writeMsmtpConfig(quint16 port, const QString& password);
+    void WriteMsmtpConfig(quint16 port, const QString& password);
 
     Provider m_provider;
     std::unique_ptr<QTemporaryDir> m_work;
@@ -59,7 +59,7 @@ private:
 };
 
 void MapiProgramTest::initTestCase() {
-    QVERIFY2(m_provider.load(), qPrintable(m_provider.error()));
+    QVERIFY2(m_provider.Load(), qPrintable(m_provider.Error()));
     m_savedHome = qgetenv("HOME");
     m_savedPath = qgetenv("PATH");
 }
@@ -67,7 +67,7 @@ void MapiProgramTest::initTestCase() {
 void MapiProgramTest::init() {
     m_work = std::make_unique<QTemporaryDir>();
     m_turnFile = m_work->filePath("alpha.m1");
-    QVERIFY(writeTestFile(m_turnFile, 30000));
+    QVERIFY(WriteTestFile(m_turnFile, 30000));
     qputenv("FAKE_SENDMAIL_DIR", m_work->path().toUtf8());
     // msmtp reads its configuration from here; never from the user's real home.
     qputenv("HOME", m_work->path().toUtf8());
@@ -83,18 +83,20 @@ void MapiProgramTest::cleanup() {
     m_work.reset();
 }
 
-MapiULong MapiProgramTest::sendOneMessage(const std::string& profile, bool withOriginator,
+MapiULong MapiProgramTest::SendOneMessage(const std::string& profile, bool withOriginator,
                                           const std::string& subject) {
     MapiSession session = 0;
-    if (const auto code = m_provider.logon(profile, "", &session))
+    if (const auto code = m_provider.Logon(profile, "", &session)) {
         return code;
+    }
     TestMessage message;
-    message.subject(subject).note("Round 1\nGo!");
-    if (withOriginator)
-        message.from("Host", "SMTP:host@example.org");
-    message.to("Ann", "SMTP:ann@example.org").to("", "SMTP:bob@example.org", MAPI_CC);
-    message.attach(m_turnFile.toStdString(), "alpha.m1");
-    const auto code = m_provider.sendMail(session, 0, message.get(), 0, 0);
+    message.Subject(subject).Note("Round 1\nGo!");
+    if (withOriginator) {
+        message.From("Host", "SMTP:host@example.org");
+    }
+    message.To("Ann", "SMTP:ann@example.org").To("", "SMTP:bob@example.org", MAPI_CC);
+    message.Attach(m_turnFile.toStdString(), "alpha.m1");
+    const auto code = m_provider.sendMail(session, 0, message.Get(), 0, 0);
     m_provider.logoff(session, 0, 0, 0);
     return code;
 }
@@ -115,13 +117,13 @@ void MapiProgramTest::standInGetsArgumentsAndMessage() {
     QFETCH(bool, withOriginator);
     QFETCH(QStringList, arguments);
     const auto profile = kFakeSendmail + "  --flag -x ";
-    QCOMPARE(sendOneMessage(profile.toStdString(), withOriginator), SUCCESS_SUCCESS);
-    QCOMPARE(QString::fromUtf8(readAll(m_work->filePath("args"))).split('\n', Qt::SkipEmptyParts),
+    QCOMPARE(SendOneMessage(profile.toStdString(), withOriginator), SUCCESS_SUCCESS);
+    QCOMPARE(QString::fromUtf8(ReadAll(m_work->filePath("args"))).split('\n', Qt::SkipEmptyParts),
              arguments);
-    const auto input = readAll(m_work->filePath("input"));
+    const auto input = ReadAll(m_work->filePath("input"));
     QVERIFY(!input.contains('\r')); // a local program is given Unix line ends
     QString error;
-    const auto mail = readMail(m_work->filePath("input"), &error);
+    const auto mail = ReadMail(m_work->filePath("input"), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QCOMPARE(mail["to"].toString(), QString("Ann <ann@example.org>"));
     QCOMPARE(mail["cc"].toString(), QString("bob@example.org"));
@@ -129,15 +131,15 @@ void MapiProgramTest::standInGetsArgumentsAndMessage() {
     QCOMPARE(mail["from"].toString().endsWith("<host@example.org>"), withOriginator);
     const auto attachment = mail["attachments"].toArray()[0].toObject();
     QCOMPARE(attachment["filename"].toString(), QString("alpha.m1"));
-    QCOMPARE(attachment["sha256"].toString(), sha256Of(m_turnFile));
+    QCOMPARE(attachment["sha256"].toString(), Sha256Of(m_turnFile));
 }
 
 void MapiProgramTest::failedProgramFailsTheSend() {
     qputenv("FAKE_SENDMAIL_STATUS", "75");
     StderrCapture errors;
-    QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
-    QVERIFY2(errors.text().contains("code 2") && errors.text().contains("exited with status 75"),
-             qPrintable(errors.text()));
+    QCOMPARE(SendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
+    QVERIFY2(errors.Text().contains("code 2") && errors.Text().contains("exited with status 75"),
+             qPrintable(errors.Text()));
 }
 
 void MapiProgramTest::hungProgramIsEndedWithItsChildren() {
@@ -146,17 +148,19 @@ void MapiProgramTest::hungProgramIsEndedWithItsChildren() {
     QElapsedTimer clock;
     clock.start();
     StderrCapture errors;
-    QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
+    QCOMPARE(SendOneMessage(kFakeSendmail.toStdString(), true), MAPI_E_FAILURE);
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY2(errors.text().contains("did not finish within 1 seconds"), qPrintable(errors.text()));
-    const auto helper = static_cast<pid_t>(readAll(m_work->filePath("helper.pid")).toInt());
+    QVERIFY2(errors.Text().contains("did not finish within 1 seconds"), qPrintable(errors.Text()));
+    const auto helper = static_cast<pid_t>(ReadAll(m_work->filePath("helper.pid")).toInt());
     QVERIFY(helper > 0);
     QDeadlineTimer settled(3000); // a killed process may take a moment to be reaped
-    while (!hasEnded(helper) && !settled.hasExpired())
+    while (!HasEnded(helper) && !settled.hasExpired()) {
         QThread::msleep(20);
-    const bool ended = hasEnded(helper);
-    if (!ended)
+    }
+    const bool ended = HasEnded(helper);
+    if (!ended) {
         kill(helper, SIGKILL); // leave nothing behind when the test fails
+    }
     QVERIFY2(ended, "the wrapper's helper outlived it");
 }
 
@@ -171,10 +175,10 @@ void MapiProgramTest::subjectReadsAsTyped_data() {
 
 void MapiProgramTest::subjectReadsAsTyped() {
     QFETCH(QString, subject);
-    QCOMPARE(sendOneMessage(kFakeSendmail.toStdString(), true, subject.toStdString()),
+    QCOMPARE(SendOneMessage(kFakeSendmail.toStdString(), true, subject.toStdString()),
              SUCCESS_SUCCESS);
     QString error;
-    const auto mail = readMail(m_work->filePath("input"), &error);
+    const auto mail = ReadMail(m_work->filePath("input"), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QCOMPARE(mail["subject"].toString(), subject);
     QCOMPARE(mail["defects"].toArray().size(), 0);
@@ -186,7 +190,7 @@ void MapiProgramTest::emptyProfileUsesTheSystemSendmail() {
     if (systemHasOne) {
         // Which program that is, is the system's affair; it must at least be found.
         MapiSession session = 0;
-        QCOMPARE(m_provider.logon("", "", &session), SUCCESS_SUCCESS);
+        QCOMPARE(m_provider.Logon("", "", &session), SUCCESS_SUCCESS);
         QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
         return;
     }
@@ -194,11 +198,11 @@ void MapiProgramTest::emptyProfileUsesTheSystemSendmail() {
     QVERIFY(QDir().mkpath(bin));
     QVERIFY(QFile::link(kFakeSendmail, bin + "/sendmail"));
     qputenv("PATH", (bin + ":/usr/bin:/bin").toUtf8()); // found before any other sendmail
-    QCOMPARE(sendOneMessage("", false), SUCCESS_SUCCESS);
-    QVERIFY(readAll(m_work->filePath("input")).contains("Subject: alpha"));
+    QCOMPARE(SendOneMessage("", false), SUCCESS_SUCCESS);
+    QVERIFY(ReadAll(m_work->filePath("input")).contains("Subject: alpha"));
 }
 
-void MapiProgramTest::writeMsmtpConfig(quint16 port, const QString& password) {
+void MapiProgramTest::WriteMsmtpConfig(quint16 port, const QString& password) {
     QFile config(m_work->filePath(".msmtprc"));
     QVERIFY(config.open(QIODevice::WriteOnly));
     config.write(QString("account games\n"
@@ -231,23 +235,24 @@ void MapiProgramTest::msmtpAccountDelivers() {
     QString certificate;
     QString key;
     QString error;
-    QVERIFY2(makeTestCertificate(m_work->path(), &certificate, &key, &error), qPrintable(error));
+    QVERIFY2(MakeTestCertificate(m_work->path(), &certificate, &key, &error), qPrintable(error));
     SmtpTestServer server(m_work->path());
-    QVERIFY2(server.start({"--cert", certificate, "--key", key, "--starttls", "--auth-user",
+    QVERIFY2(server.Start({"--cert", certificate, "--key", key, "--starttls", "--auth-user",
                            "alice@example.org", "--auth-password", "s3cret"},
                           &error),
              qPrintable(error));
-    writeMsmtpConfig(server.port(), password);
-    QCOMPARE(sendOneMessage(profile.toStdString(), true), code);
-    QCOMPARE(server.messageFiles().size(), code == SUCCESS_SUCCESS ? 1 : 0);
-    if (code != SUCCESS_SUCCESS)
+    WriteMsmtpConfig(server.Port(), password);
+    QCOMPARE(SendOneMessage(profile.toStdString(), true), code);
+    QCOMPARE(server.MessageFiles().size(), code == SUCCESS_SUCCESS ? 1 : 0);
+    if (code != SUCCESS_SUCCESS) {
         return;
-    QVERIFY(server.logLines().contains("CMD 1 AUTH"));
-    QVERIFY(server.logLines().contains(
+    }
+    QVERIFY(server.LogLines().contains("CMD 1 AUTH"));
+    QVERIFY(server.LogLines().contains(
         "MESSAGE 1 0001.eml host@example.org ann@example.org,bob@example.org"));
-    const auto mail = readMail(server.messageFiles().front(), &error);
+    const auto mail = ReadMail(server.MessageFiles().front(), &error);
     QCOMPARE(mail["attachments"].toArray()[0].toObject()["sha256"].toString(),
-             sha256Of(m_turnFile));
+             Sha256Of(m_turnFile));
 }
 
 QTEST_GUILESS_MAIN(MapiProgramTest)

@@ -92,7 +92,7 @@ void MapiSendFilesTest::runDeliversOrReports() {
     QTemporaryDir work;
     QString error;
     SmtpTestServer server(work.path());
-    QVERIFY2(server.startSecure("host@example.org", kPassword, serverOptions, &error),
+    QVERIFY2(server.StartSecure("host@example.org", kPassword, serverOptions, &error),
              qPrintable(error));
 
     GameRecord game;
@@ -101,22 +101,22 @@ void MapiSendFilesTest::runDeliversOrReports() {
     game.notes = "Round 3.";
     game.addFile = 1;
     game.filePath = work.filePath("rules.txt").toStdString();
-    QVERIFY(writeTestFile(QString::fromStdString(game.filePath), 2048));
+    QVERIFY(WriteTestFile(QString::fromStdString(game.filePath), 2048));
     for (int number : {2, 5}) {
-        game.player(number).email = number == 2 ? "Ann <ann@example.org>" : "eve@example.org";
-        game.player(number).send = 1;
-        QVERIFY(writeTestFile(work.filePath(QString("duel.m%1").arg(number)), 1000 * number));
+        game.Player(number).email = number == 2 ? "Ann <ann@example.org>" : "eve@example.org";
+        game.Player(number).send = 1;
+        QVERIFY(WriteTestFile(work.filePath(QString("duel.m%1").arg(number)), 1000 * number));
     }
     MailSettings settings;
     settings.mailProfile =
-        QString("smtp://host%40example.org@localhost:%1").arg(server.port()).toStdString();
+        QString("smtp://host%40example.org@localhost:%1").arg(server.Port()).toStdString();
     settings.password = password.toStdString();
     settings.returnEmail = "host@example.org";
 
     NotingWindow window(game);
     MapiLibrary library(window, MapiLibraryLocation(ZORVEL_TEST_BINARY_DIR));
     SendServiceParts parts(work.filePath("state/sent.log"));
-    SendServices services = parts.services();
+    SendServices services = parts.Services();
     TurnDispatcher(game, settings, window, library, services).SendFiles();
 
     QStringList boxes;
@@ -132,14 +132,15 @@ void MapiSendFilesTest::runDeliversOrReports() {
         outcomes << QString::number(entry.player) + " " +
                         QString::fromStdString(OutcomeText(entry));
         QCOMPARE(QString::fromStdString(entry.files.at(0).sha256),
-                 sha256Of(work.filePath(QString("duel.m%1").arg(entry.player))));
+                 Sha256Of(work.filePath(QString("duel.m%1").arg(entry.player))));
     }
     QCOMPARE(outcomes, recorded);
-    QCOMPARE(server.messageFiles().size(), delivered);
-    if (delivered > 0)
-        QCOMPARE(server.connections(), 1); // the whole run over one connection
+    QCOMPARE(server.MessageFiles().size(), delivered);
+    if (delivered > 0) {
+        QCOMPARE(server.Connections(), 1); // the whole run over one connection
+    }
     for (int i = 0; i < delivered; ++i) {
-        const auto mail = readMail(server.messageFiles()[i], &error);
+        const auto mail = ReadMail(server.MessageFiles()[i], &error);
         const auto turn = QString("duel.m%1").arg(i == 0 ? 2 : 5);
         QCOMPARE(mail["subject"].toString(), QString("duel"));
         QCOMPARE(mail["from"].toString(), QString("host@example.org"));
@@ -147,7 +148,7 @@ void MapiSendFilesTest::runDeliversOrReports() {
         const auto attachments = mail["attachments"].toArray();
         QCOMPARE(attachments.size(), 2);
         QCOMPARE(attachments[0].toObject()["filename"].toString(), turn);
-        QCOMPARE(attachments[0].toObject()["sha256"].toString(), sha256Of(work.filePath(turn)));
+        QCOMPARE(attachments[0].toObject()["sha256"].toString(), Sha256Of(work.filePath(turn)));
         QCOMPARE(attachments[1].toObject()["filename"].toString(), QString("rules.txt"));
     }
 }

@@ -22,7 +22,7 @@ const QByteArray kNote =
     "Round 12 is out.\nGood luck!";
 
 // Every form in which the logon could reach standard error.
-QStringList credentialForms(const QString& user, const std::string& password) {
+QStringList CredentialForms(const QString& user, const std::string& password) {
     const auto secret = QByteArray::fromStdString(password);
     return {QString::fromLatin1(secret), QString::fromLatin1(secret.toBase64()),
             QString::fromLatin1(user.toUtf8().toBase64()),
@@ -55,11 +55,11 @@ private slots:
     void muteServerFailsTheLogonWithinAMinute();
 
 private:
-    bool startServer(const QStringList& options);
-    QStringList secureServer() const;
-    std::string url(const QString& scheme = "smtp") const;
-    QString makeFile(const QString& name, qint64 size);
-    QJsonObject delivered(int index);
+    bool StartServer(const QStringList& options);
+    QStringList SecureServer() const;
+    std::string Url(const QString& scheme = "smtp") const;
+    QString MakeFile(const QString& name, qint64 size);
+    QJsonObject Delivered(int index);
 
     Provider m_provider;
     QTemporaryDir m_certDir;
@@ -70,9 +70,9 @@ private:
 };
 
 void MapiSmtpTest::initTestCase() {
-    QVERIFY2(m_provider.load(), qPrintable(m_provider.error()));
+    QVERIFY2(m_provider.Load(), qPrintable(m_provider.Error()));
     QString error;
-    QVERIFY2(makeTestCertificate(m_certDir.path(), &m_certificate, &m_key, &error),
+    QVERIFY2(MakeTestCertificate(m_certDir.path(), &m_certificate, &m_key, &error),
              qPrintable(error));
 }
 
@@ -87,64 +87,67 @@ void MapiSmtpTest::cleanup() {
     m_work.reset();
 }
 
-bool MapiSmtpTest::startServer(const QStringList& options) {
+bool MapiSmtpTest::StartServer(const QStringList& options) {
     QString error;
-    if (!m_server->start(options, &error))
+    if (!m_server->Start(options, &error)) {
         qWarning("%s", qPrintable(error));
-    return m_server->port() != 0;
+    }
+    return m_server->Port() != 0;
 }
 
-QStringList MapiSmtpTest::secureServer() const {
+QStringList MapiSmtpTest::SecureServer() const {
     return {"--cert", m_certificate,     "--key",
             m_key,    "--starttls",      "--auth-user",
             kUser,    "--auth-password", QString::fromStdString(kPassword)};
 }
 
-std::string MapiSmtpTest::url(const QString& scheme) const {
+std::string MapiSmtpTest::Url(const QString& scheme) const {
     return QString("%1://alice%40example.org@localhost:%2")
         .arg(scheme)
-        .arg(m_server->port())
+        .arg(m_server->Port())
         .toStdString();
 }
 
-QString MapiSmtpTest::makeFile(const QString& name, qint64 size) {
+QString MapiSmtpTest::MakeFile(const QString& name, qint64 size) {
     const auto path = m_work->filePath(name);
-    return writeTestFile(path, size) ? path : QString();
+    return WriteTestFile(path, size) ? path : QString();
 }
 
-QJsonObject MapiSmtpTest::delivered(int index) {
-    const auto files = m_server->messageFiles();
-    if (index >= files.size())
+QJsonObject MapiSmtpTest::Delivered(int index) {
+    const auto files = m_server->MessageFiles();
+    if (index >= files.size()) {
         return {};
+    }
     QString error;
-    const auto mail = readMail(files[index], &error);
-    if (!error.isEmpty())
+    const auto mail = ReadMail(files[index], &error);
+    if (!error.isEmpty()) {
         qWarning("%s", qPrintable(error));
+    }
     return mail;
 }
 
 void MapiSmtpTest::deliversEveryMessageOverOneConnection() {
-    QVERIFY(startServer(secureServer()));
-    const auto rules = makeFile("rules.txt", 4000);
+    QVERIFY(StartServer(SecureServer()));
+    const auto rules = MakeFile("rules.txt", 4000);
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
-    QVERIFY(m_server->logLines().contains("CMD 1 AUTH")); // authenticated at logon
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
+    QVERIFY(m_server->LogLines().contains("CMD 1 AUTH")); // authenticated at logon
 
     constexpr int players = 3;
     for (int player = 1; player <= players; ++player) {
         char typed[] = "Ann Lee <ann@example.org>";
         MapiRecipDesc* resolved = nullptr;
         QCOMPARE(m_provider.resolveName(session, 0, typed, 0, 0, &resolved), SUCCESS_SUCCESS);
-        const auto turn = makeFile(QString("duel.m%1").arg(player), 1000 + player * 333);
+        const auto turn = MakeFile(QString("duel.m%1").arg(player), 1000 + player * 333);
         TestMessage message;
-        message.subject("Düel – round 12").note(kNote.toStdString());
-        message.from("Host", "SMTP:host@example.org").to(resolved->lpszName, resolved->lpszAddress);
-        message.attach(turn.toStdString(), QString("duel.m%1").arg(player).toStdString());
-        message.attach(rules.toStdString(), "Regeln für Zoë.txt");
-        QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+        message.Subject("Düel – round 12").Note(kNote.toStdString());
+        message.From("Host", "SMTP:host@example.org").To(resolved->lpszName, resolved->lpszAddress);
+        message.Attach(turn.toStdString(), QString("duel.m%1").arg(player).toStdString());
+        message.Attach(rules.toStdString(), "Regeln für Zoë.txt");
+        QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
         QCOMPARE(m_provider.freeBuffer(resolved), SUCCESS_SUCCESS);
 
-        const auto mail = delivered(player - 1);
+        const auto mail = Delivered(player - 1);
         QCOMPARE(mail["from"].toString(), QString("Host <host@example.org>"));
         QCOMPARE(mail["to"].toString(), QString("Ann Lee <ann@example.org>"));
         QCOMPARE(mail["subject"].toString(), QString("Düel – round 12"));
@@ -157,28 +160,28 @@ void MapiSmtpTest::deliversEveryMessageOverOneConnection() {
         const auto attachments = mail["attachments"].toArray();
         QCOMPARE(attachments.size(), 2);
         QCOMPARE(attachments[0].toObject()["filename"].toString(), QString("duel.m%1").arg(player));
-        QCOMPARE(attachments[0].toObject()["sha256"].toString(), sha256Of(turn));
+        QCOMPARE(attachments[0].toObject()["sha256"].toString(), Sha256Of(turn));
         QCOMPARE(attachments[1].toObject()["filename"].toString(), QString("Regeln für Zoë.txt"));
-        QCOMPARE(attachments[1].toObject()["sha256"].toString(), sha256Of(rules));
+        QCOMPARE(attachments[1].toObject()["sha256"].toString(), Sha256Of(rules));
     }
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
-    QCOMPARE(m_server->connections(), 1);
-    QCOMPARE(m_server->logLines()
+    QCOMPARE(m_server->Connections(), 1);
+    QCOMPARE(m_server->LogLines()
                  .filter(QRegularExpression("^MESSAGE 1 .* host@example.org ann@example.org$"))
                  .size(),
              players);
 }
 
 void MapiSmtpTest::deliversOverImplicitTls() {
-    QVERIFY(startServer({"--cert", m_certificate, "--key", m_key, "--implicit-tls", "--auth-user",
+    QVERIFY(StartServer({"--cert", m_certificate, "--key", m_key, "--implicit-tls", "--auth-user",
                          kUser, "--auth-password", QString::fromStdString(kPassword)}));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url("smtps"), kPassword, &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon(Url("smtps"), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("alpha").note("hello").to("", "SMTP:bob@example.org");
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    message.Subject("alpha").Note("hello").To("", "SMTP:bob@example.org");
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
-    const auto mail = delivered(0);
+    const auto mail = Delivered(0);
     QCOMPARE(mail["from"].toString(), kUser); // the SMTP user when no originator is given
     QCOMPARE(mail["to"].toString(), QString("bob@example.org"));
     QCOMPARE(mail["attachments"].toArray().size(), 0);
@@ -195,31 +198,36 @@ void MapiSmtpTest::logonFailures_data() {
     QTest::newRow("no TLS offered") << auth << kPassword << true;
     QTest::newRow("untrusted certificate") << tls + auth << kPassword << false;
     QTest::newRow("no AUTH offered") << tls << kPassword << true;
-    for (const char* mechanism : {"PLAIN", "LOGIN"})
+    for (const char* mechanism : {"PLAIN", "LOGIN"}) {
         QTest::newRow(qPrintable(QString("refusal quotes AUTH %1").arg(mechanism)))
             << tls + auth + QStringList{"--echo-auth", "--auth-mechanism", mechanism} << kPassword
             << true;
+    }
 }
 
 void MapiSmtpTest::logonFailures() {
     QFETCH(QStringList, server);
     QFETCH(std::string, password);
     QFETCH(bool, trustCertificate);
-    QVERIFY(startServer(server));
-    if (!trustCertificate)
+    QVERIFY(StartServer(server));
+    if (!trustCertificate) {
         qunsetenv("SSL_CERT_FILE");
+    }
     MapiSession session = 0;
     StderrCapture errors;
-    QCOMPARE(m_provider.logon(url(), password, &session), MAPI_E_LOGIN_FAILURE);
-    QVERIFY2(errors.text().contains("MAPILogon failed with code 3"), qPrintable(errors.text()));
-    for (const auto& form : credentialForms(kUser, password))
-        QVERIFY2(!errors.text().contains(form), qPrintable(errors.text()));
-    if (server.contains("--echo-auth")) // the refusal itself is still told
-        QVERIFY2(errors.text().contains("535 5.7.8 Authentication failed"),
-                 qPrintable(errors.text()));
+    QCOMPARE(m_provider.Logon(Url(), password, &session), MAPI_E_LOGIN_FAILURE);
+    QVERIFY2(errors.Text().contains("MAPILogon failed with code 3"), qPrintable(errors.Text()));
+    for (const auto& form : CredentialForms(kUser, password)) {
+        QVERIFY2(!errors.Text().contains(form), qPrintable(errors.Text()));
+    }
+    if (server.contains("--echo-auth")) { // the refusal itself is still told
+        QVERIFY2(errors.Text().contains("535 5.7.8 Authentication failed"),
+                 qPrintable(errors.Text()));
+    }
     // The password never crossed an unencrypted or untrusted connection.
-    if (server.contains("--starttls") == false || !trustCertificate)
-        QVERIFY(m_server->logLines().filter("AUTH").isEmpty());
+    if (server.contains("--starttls") == false || !trustCertificate) {
+        QVERIFY(m_server->LogLines().filter("AUTH").isEmpty());
+    }
 }
 
 void MapiSmtpTest::sendFailures_data() {
@@ -240,19 +248,19 @@ void MapiSmtpTest::sendFailures() {
     QFETCH(QStringList, server);
     QFETCH(MapiULong, code);
     QFETCH(QString, reason);
-    QVERIFY(startServer(secureServer() + server));
+    QVERIFY(StartServer(SecureServer() + server));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("alpha").note("hello").to("Ann", "SMTP:ann@example.org");
-    message.attach(makeFile("alpha.m1", 5000).toStdString(), "alpha.m1");
+    message.Subject("alpha").Note("hello").To("Ann", "SMTP:ann@example.org");
+    message.Attach(MakeFile("alpha.m1", 5000).toStdString(), "alpha.m1");
     StderrCapture errors;
-    const auto result = m_provider.sendMail(session, 0, message.get(), 0, 0);
-    QVERIFY2(result == code, qPrintable(errors.text()));
-    QVERIFY2(errors.text().contains(QString("MAPISendMail failed with code %1").arg(code)),
-             qPrintable(errors.text()));
-    QVERIFY2(errors.text().contains(reason), qPrintable(errors.text()));
-    QVERIFY(m_server->messageFiles().isEmpty());
+    const auto result = m_provider.sendMail(session, 0, message.Get(), 0, 0);
+    QVERIFY2(result == code, qPrintable(errors.Text()));
+    QVERIFY2(errors.Text().contains(QString("MAPISendMail failed with code %1").arg(code)),
+             qPrintable(errors.Text()));
+    QVERIFY2(errors.Text().contains(reason), qPrintable(errors.Text()));
+    QVERIFY(m_server->MessageFiles().isEmpty());
     m_provider.logoff(session, 0, 0, 0);
 }
 
@@ -264,17 +272,17 @@ void MapiSmtpTest::reconnectsOnceWhenTheServerClosed_data() {
 
 void MapiSmtpTest::reconnectsOnceWhenTheServerClosed() {
     QFETCH(QStringList, server);
-    QVERIFY(startServer(secureServer() + server));
+    QVERIFY(StartServer(SecureServer() + server));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    message.Subject("alpha").Note("hello").To("", "SMTP:ann@example.org");
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
     QThread::msleep(300); // a server that closes when idle has done so by now
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
-    QCOMPARE(m_server->messageFiles().size(), 2);
-    QCOMPARE(m_server->connections(), 2);
+    QCOMPARE(m_server->MessageFiles().size(), 2);
+    QCOMPARE(m_server->Connections(), 2);
 }
 
 void MapiSmtpTest::badAttachmentsStopTheMessage_data() {
@@ -285,51 +293,52 @@ void MapiSmtpTest::badAttachmentsStopTheMessage_data() {
     QTest::newRow("directory") << "folder" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
     QTest::newRow("fifo") << "pipe" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
     QTest::newRow("empty path") << "" << MAPI_E_ATTACHMENT_NOT_FOUND;
-    if (geteuid() != 0) // permissions do not stop root; the directory row stands in
+    if (geteuid() != 0) { // permissions do not stop root; the directory row stands in
         QTest::newRow("unreadable") << "locked" << MAPI_E_ATTACHMENT_OPEN_FAILURE;
+    }
 }
 
 void MapiSmtpTest::badAttachmentsStopTheMessage() {
     QFETCH(QString, badPath);
     QFETCH(MapiULong, code);
-    QVERIFY(startServer(secureServer()));
+    QVERIFY(StartServer(SecureServer()));
     QVERIFY(QDir(m_work->path()).mkdir("folder"));
     QCOMPARE(mkfifo(QFile::encodeName(m_work->filePath("pipe")).constData(), 0600), 0);
-    QVERIFY(writeTestFile(m_work->filePath("locked"), 10));
+    QVERIFY(WriteTestFile(m_work->filePath("locked"), 10));
     QVERIFY(QFile::setPermissions(m_work->filePath("locked"), {}));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
-    message.attach(makeFile("alpha.m1", 100).toStdString(), "alpha.m1");
-    message.attach(badPath.isEmpty() ? "" : m_work->filePath(badPath).toStdString(), "bad");
+    message.Subject("alpha").Note("hello").To("", "SMTP:ann@example.org");
+    message.Attach(MakeFile("alpha.m1", 100).toStdString(), "alpha.m1");
+    message.Attach(badPath.isEmpty() ? "" : m_work->filePath(badPath).toStdString(), "bad");
     StderrCapture errors;
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), code);
-    QVERIFY2(errors.text().contains(QString("code %1").arg(code)), qPrintable(errors.text()));
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), code);
+    QVERIFY2(errors.Text().contains(QString("code %1").arg(code)), qPrintable(errors.Text()));
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
-    QVERIFY(m_server->logLines().filter("MAIL FROM").isEmpty());
+    QVERIFY(m_server->LogLines().filter("MAIL FROM").isEmpty());
 }
 
 void MapiSmtpTest::headerFieldsCannotInjectHeaders() {
-    QVERIFY(startServer(secureServer()));
+    QVERIFY(StartServer(SecureServer()));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
-    const auto turn = makeFile("alpha.m1", 700);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
+    const auto turn = MakeFile("alpha.m1", 700);
     TestMessage message;
-    message.subject("alpha\r\nBcc: evil@example.org\r\n\r\nbody")
-        .note("line one\r\n.\r\nBcc: evil@example.org\n.\nlast")
-        .from("Host\r\nBcc: evil@example.org", "SMTP:host@example.org")
-        .to("Ann\nX-Injected: yes", "SMTP:ann@example.org")
-        .attach(turn.toStdString(),
+    message.Subject("alpha\r\nBcc: evil@example.org\r\n\r\nbody")
+        .Note("line one\r\n.\r\nBcc: evil@example.org\n.\nlast")
+        .From("Host\r\nBcc: evil@example.org", "SMTP:host@example.org")
+        .To("Ann\nX-Injected: yes", "SMTP:ann@example.org")
+        .Attach(turn.toStdString(),
                 "../../x.m1\r\nContent-Type: text/html\r\n\r\n<b>"); // base name only
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
-    message.to("", "SMTP:bob@example.org\r\nRCPT TO:<evil@example.org>");
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), MAPI_E_INVALID_RECIPS);
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
+    message.To("", "SMTP:bob@example.org\r\nRCPT TO:<evil@example.org>");
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), MAPI_E_INVALID_RECIPS);
     m_provider.logoff(session, 0, 0, 0);
 
-    QCOMPARE(m_server->messageFiles().size(), 1);
-    QVERIFY(m_server->logLines().filter("evil").isEmpty()); // never an envelope recipient
-    const auto mail = delivered(0);
+    QCOMPARE(m_server->MessageFiles().size(), 1);
+    QVERIFY(m_server->LogLines().filter("evil").isEmpty()); // never an envelope recipient
+    const auto mail = Delivered(0);
     QCOMPARE(mail["header_names"].toArray(),
              QJsonArray(
                  {"Date", "From", "Subject", "To", "Message-Id", "MIME-Version", "Content-Type"}));
@@ -340,23 +349,23 @@ void MapiSmtpTest::headerFieldsCannotInjectHeaders() {
     const auto attachment = mail["attachments"].toArray()[0].toObject();
     QCOMPARE(attachment["filename"].toString(), QString("html____<b>"));
     QCOMPARE(attachment["content_type"].toString(), QString("application/octet-stream"));
-    QCOMPARE(attachment["sha256"].toString(), sha256Of(turn));
+    QCOMPARE(attachment["sha256"].toString(), Sha256Of(turn));
 }
 
 void MapiSmtpTest::invalidUtf8StillMakesAReadableMessage() {
-    QVERIFY(startServer(secureServer()));
+    QVERIFY(StartServer(SecureServer()));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
-    const auto turn = makeFile("alpha.m1", 10);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
+    const auto turn = MakeFile("alpha.m1", 10);
     TestMessage message;
-    message.subject("Spiel \xe4 \xff\xfe")
-        .note("Gr\xfc\xdf"
+    message.Subject("Spiel \xe4 \xff\xfe")
+        .Note("Gr\xfc\xdf"
               "e \xc3")
-        .to("", "SMTP:ann@example.org");
-    message.attach(turn.toStdString(), "caf\xe9.m1");
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+        .To("", "SMTP:ann@example.org");
+    message.Attach(turn.toStdString(), "caf\xe9.m1");
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
     m_provider.logoff(session, 0, 0, 0);
-    const auto mail = delivered(0);
+    const auto mail = Delivered(0);
     QCOMPARE(mail["defects"].toArray().size(), 0);
     QCOMPARE(mail["subject"].toString(), QString("Spiel \uFFFD \uFFFD\uFFFD"));
     QCOMPARE(mail["body"].toString(), QString("Gr\uFFFD\uFFFDe \uFFFD"));
@@ -365,49 +374,49 @@ void MapiSmtpTest::invalidUtf8StillMakesAReadableMessage() {
 }
 
 void MapiSmtpTest::zeroByteAttachmentArrivesEmpty() {
-    QVERIFY(startServer(secureServer()));
+    QVERIFY(StartServer(SecureServer()));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
-    const auto empty = makeFile("empty.m3", 0);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
+    const auto empty = MakeFile("empty.m3", 0);
     TestMessage message;
-    message.subject("alpha")
-        .note("")
-        .to("", "SMTP:ann@example.org")
-        .attach(empty.toStdString(), "empty.m3");
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), SUCCESS_SUCCESS);
+    message.Subject("alpha")
+        .Note("")
+        .To("", "SMTP:ann@example.org")
+        .Attach(empty.toStdString(), "empty.m3");
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), SUCCESS_SUCCESS);
     m_provider.logoff(session, 0, 0, 0);
-    const auto attachment = delivered(0)["attachments"].toArray()[0].toObject();
+    const auto attachment = Delivered(0)["attachments"].toArray()[0].toObject();
     QCOMPARE(attachment["filename"].toString(), QString("empty.m3"));
     QCOMPARE(attachment["size"].toInt(), 0);
 }
 
 void MapiSmtpTest::silentServerFailsWithinAMinute() {
-    QVERIFY(startServer(secureServer() + QStringList{"--silent-after-data"}));
+    QVERIFY(StartServer(SecureServer() + QStringList{"--silent-after-data"}));
     MapiSession session = 0;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), SUCCESS_SUCCESS);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), SUCCESS_SUCCESS);
     TestMessage message;
-    message.subject("alpha").note("hello").to("", "SMTP:ann@example.org");
+    message.Subject("alpha").Note("hello").To("", "SMTP:ann@example.org");
     QElapsedTimer clock;
     clock.start();
     StderrCapture errors;
-    QCOMPARE(m_provider.sendMail(session, 0, message.get(), 0, 0), MAPI_E_FAILURE);
+    QCOMPARE(m_provider.sendMail(session, 0, message.Get(), 0, 0), MAPI_E_FAILURE);
     QVERIFY2(clock.elapsed() < 60000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY2(errors.text().contains("stopped answering"), qPrintable(errors.text()));
+    QVERIFY2(errors.Text().contains("stopped answering"), qPrintable(errors.Text()));
     clock.restart(); // the server still holds the connection, and still says nothing
     QCOMPARE(m_provider.logoff(session, 0, 0, 0), SUCCESS_SUCCESS);
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
 }
 
 void MapiSmtpTest::muteServerFailsTheLogonWithinAMinute() {
-    QVERIFY(startServer({"--mute"}));
+    QVERIFY(StartServer({"--mute"}));
     MapiSession session = 0;
     QElapsedTimer clock;
     clock.start();
     StderrCapture errors;
-    QCOMPARE(m_provider.logon(url(), kPassword, &session), MAPI_E_LOGIN_FAILURE);
+    QCOMPARE(m_provider.Logon(Url(), kPassword, &session), MAPI_E_LOGIN_FAILURE);
     QVERIFY2(clock.elapsed() < 60000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(m_server->connections(), 1);
-    QVERIFY2(errors.text().contains("code 3"), qPrintable(errors.text()));
+    QCOMPARE(m_server->Connections(), 1);
+    QVERIFY2(errors.Text().contains("code 3"), qPrintable(errors.Text()));
 }
 
 QTEST_GUILESS_MAIN(MapiSmtpTest)

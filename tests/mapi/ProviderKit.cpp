@@ -8,7 +8,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-bool Provider::load() {
+bool Provider::Load() {
     const auto path = QByteArray(ZORVEL_TEST_BINARY_DIR "/libsimplemapi.so");
     m_handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!m_handle) {
@@ -27,48 +27,48 @@ bool Provider::load() {
     return true;
 }
 
-MapiULong Provider::logon(const std::string& profile, const std::string& password,
+MapiULong Provider::Logon(const std::string& profile, const std::string& password,
                           MapiSession* session, MapiFlags flags) const {
     std::string profileCopy = profile;
     std::string passwordCopy = password;
     return logonCall(0, profileCopy.data(), passwordCopy.data(), flags, 0, session);
 }
 
-char* TestMessage::keep(std::string text) {
+char* TestMessage::Keep(std::string text) {
     m_texts.push_back(std::make_unique<std::string>(std::move(text)));
     return m_texts.back()->data();
 }
 
-TestMessage& TestMessage::subject(std::string text) {
-    m_message.lpszSubject = keep(std::move(text));
+TestMessage& TestMessage::Subject(std::string text) {
+    m_message.lpszSubject = Keep(std::move(text));
     return *this;
 }
 
-TestMessage& TestMessage::note(std::string text) {
-    m_message.lpszNoteText = keep(std::move(text));
+TestMessage& TestMessage::Note(std::string text) {
+    m_message.lpszNoteText = Keep(std::move(text));
     return *this;
 }
 
-TestMessage& TestMessage::from(std::string name, std::string address) {
+TestMessage& TestMessage::From(std::string name, std::string address) {
     m_originator =
-        MapiRecipDesc{0, MAPI_ORIG, keep(std::move(name)), keep(std::move(address)), 0, nullptr};
+        MapiRecipDesc{0, MAPI_ORIG, Keep(std::move(name)), Keep(std::move(address)), 0, nullptr};
     m_hasOriginator = true;
     return *this;
 }
 
-TestMessage& TestMessage::to(std::string name, std::string address, MapiULong recipClass) {
+TestMessage& TestMessage::To(std::string name, std::string address, MapiULong recipClass) {
     m_recipients.push_back(
-        {0, recipClass, keep(std::move(name)), keep(std::move(address)), 0, nullptr});
+        {0, recipClass, Keep(std::move(name)), Keep(std::move(address)), 0, nullptr});
     return *this;
 }
 
-TestMessage& TestMessage::attach(std::string path, std::string shownName) {
+TestMessage& TestMessage::Attach(std::string path, std::string shownName) {
     m_files.push_back(
-        {0, 0, 0xFFFFFFFFu, keep(std::move(path)), keep(std::move(shownName)), nullptr});
+        {0, 0, 0xFFFFFFFFu, Keep(std::move(path)), Keep(std::move(shownName)), nullptr});
     return *this;
 }
 
-MapiMessage* TestMessage::get() {
+MapiMessage* TestMessage::Get() {
     m_message.lpOriginator = m_hasOriginator ? &m_originator : nullptr;
     m_message.nRecipCount = static_cast<MapiULong>(m_recipients.size());
     m_message.lpRecips = m_recipients.empty() ? nullptr : m_recipients.data();
@@ -81,46 +81,54 @@ StderrCapture::StderrCapture() {
     std::fflush(stderr);
     m_file = std::tmpfile();
     m_saved = dup(STDERR_FILENO);
-    if (m_file)
+    if (m_file) {
         dup2(fileno(m_file), STDERR_FILENO);
+    }
 }
 
 StderrCapture::~StderrCapture() {
     std::fflush(stderr);
     dup2(m_saved, STDERR_FILENO);
     close(m_saved);
-    if (m_file)
+    if (m_file) {
         std::fclose(m_file);
+    }
 }
 
-QString StderrCapture::text() const {
+QString StderrCapture::Text() const {
     std::fflush(stderr);
-    if (!m_file)
+    if (!m_file) {
         return {};
+    }
     QFile file;
     file.open(dup(fileno(m_file)), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     file.seek(0);
     return QString::fromUtf8(file.readAll());
 }
 
-bool writeTestFile(const QString& path, qint64 size) {
+bool WriteTestFile(const QString& path, qint64 size) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
         return false;
+    }
     QByteArray block(1 << 20, Qt::Uninitialized);
     QRandomGenerator random(static_cast<quint32>(size));
-    for (auto& byte : block)
+    for (auto& byte : block) {
         byte = static_cast<char>(random.bounded(256));
-    for (qint64 left = size; left > 0; left -= block.size())
-        if (file.write(block.constData(), std::min<qint64>(left, block.size())) < 0)
+    }
+    for (qint64 left = size; left > 0; left -= block.size()) {
+        if (file.write(block.constData(), std::min<qint64>(left, block.size())) < 0) {
             return false;
+        }
+    }
     return true;
 }
 
-QString sha256Of(const QString& path) {
+QString Sha256Of(const QString& path) {
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) {
         return {};
+    }
     return QString::fromLatin1(hash.result().toHex());
 }

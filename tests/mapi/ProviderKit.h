@@ -14,10 +14,10 @@
 class Provider {
 public:
     // Loads build/bin/libsimplemapi.so; error() tells why when it fails.
-    bool load();
-    QString error() const { return m_error; }
+    bool Load();
+    QString Error() const { return m_error; }
 
-    MapiULong logon(const std::string& profile, const std::string& password, MapiSession* session,
+    MapiULong Logon(const std::string& profile, const std::string& password, MapiSession* session,
                     MapiFlags flags = 0) const;
 
     MapiLogonFn logonCall = nullptr;
@@ -34,14 +34,14 @@ private:
 // A message as the program composes it, with storage for every text.
 class TestMessage {
 public:
-    TestMessage& subject(std::string text);
-    TestMessage& note(std::string text);
-    TestMessage& from(std::string name, std::string address);
-    TestMessage& to(std::string name, std::string address, MapiULong recipClass = MAPI_TO);
-    TestMessage& attach(std::string path, std::string shownName);
+    TestMessage& Subject(std::string text);
+    TestMessage& Note(std::string text);
+    TestMessage& From(std::string name, std::string address);
+    TestMessage& To(std::string name, std::string address, MapiULong recipClass = MAPI_TO);
+    TestMessage& Attach(std::string path, std::string shownName);
 
     // Valid until this object changes.
-    MapiMessage* get();
+    MapiMessage* Get();
 
 private:
     std::vector<std::unique_ptr<std::string>> m_texts;
@@ -51,7 +51,7 @@ private:
     bool m_hasOriginator = false;
     MapiMessage m_message{};
 
-    char* keep(std::string text);
+    char* Keep(std::string text);
 };
 
 // Standard error of this process, redirected into a file while the object lives.
@@ -62,7 +62,7 @@ public:
     StderrCapture(const StderrCapture&) = delete;
     StderrCapture& operator=(const StderrCapture&) = delete;
     // What was written so far.
-    QString text() const;
+    QString Text() const;
 
 private:
     int m_saved = -1;
@@ -70,5 +70,5 @@ private:
 };
 
 // A file of the given size with varied bytes, written in pieces.
-bool writeTestFile(const QString& path, qint64 size);
-QString sha256Of(const QString& path);
+bool WriteTestFile(const QString& path, qint64 size);
+QString Sha256Of(const QString& path);

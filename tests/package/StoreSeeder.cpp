@@ -6,11 +6,11 @@
 // Players 1, 2, ... get the addresses, each with his Send box ticked.
 // Exit status: 0 stored, 1 the store could not be written, 64 usage.
 
-#include "ProgramIdentity.h"
 #include "FakeGameSelector.h"
 #include "FakeGameWindow.h"
 #include "GameStore.h"
 #include "OpenProfileStore.h"
+#include "ProgramIdentity.h"
 
 #include <cstdio>
 #include <memory>
@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
     selector.editText = argv[1];
     window.controls.directory = argv[2];
     for (int number = 1; number <= addresses; ++number) {
-        PlayerSlot& player = window.controls.player(number);
+        PlayerSlot& player = window.controls.Player(number);
         player.email = argv[kFirstAddress + number - 1];
         player.send = 1;
     }

@@ -288,7 +288,7 @@ private slots:
 
     void partsKeepLocksBesideTheRecord() {
         SendServiceParts parts(At("record/sent.log"));
-        const SendServices services = parts.services();
+        const SendServices services = parts.Services();
         std::string problem;
         QVERIFY2(services.record.Append("entry", problem), problem.c_str());
         const auto lock = services.locks.Acquire(services.names.Fold("ÄRGER"), problem);

@@ -7,7 +7,7 @@ FakeGameWindow::FakeGameWindow(GameRecord& game, FakeGameSelector& selector)
 
 bool FakeGameWindow::ReadControls() {
     for (int number = 1; number <= kPlayerCount; ++number) {
-        m_game.player(number) = controls.player(number);
+        m_game.Player(number) = controls.Player(number);
     }
     m_game.directory = controls.directory;
     m_game.notes = controls.notes;
@@ -63,7 +63,7 @@ void FakeGameWindow::SetSendBoxEnabled(int number, bool enabled) {
 }
 
 void FakeGameWindow::UncheckSendBox(int number) {
-    controls.player(number).send = 0;
+    controls.Player(number).send = 0;
 }
 void FakeGameWindow::SetFilesBoxEnabled(bool enabled) {
     filesEnabled = enabled;

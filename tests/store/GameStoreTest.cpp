@@ -227,9 +227,9 @@ private slots:
         QCOMPARE(second.selector.entries, Entries{"alpha"});
         QCOMPARE(second.selector.SelectedText(), "alpha");
         QCOMPARE(second.window.controls.directory, "/games");
-        QCOMPARE(second.window.controls.player(2).email, "bob@example.org");
-        QCOMPARE(second.window.controls.player(2).send, 1);
-        QCOMPARE(second.window.controls.player(2).turnFile, "/games" + kSep + "alpha.m2");
+        QCOMPARE(second.window.controls.Player(2).email, "bob@example.org");
+        QCOMPARE(second.window.controls.Player(2).send, 1);
+        QCOMPARE(second.window.controls.Player(2).turnFile, "/games" + kSep + "alpha.m2");
         QCOMPARE(second.mail.returnEmail, "host@example.org");
         QVERIFY(second.store.Exit());
         QCOMPARE(StoredList(second.profile), Entries{"alpha"});
@@ -250,7 +250,7 @@ private slots:
         QFETCH(bool, enabled);
         QFETCH(int, stored);
         Session session(m_store);
-        session.game.player(4).send = flag;
+        session.game.Player(4).send = flag;
         session.game.addFile = flag;
         session.window.sendEnabled[3] = enabled;
         session.window.filesEnabled = enabled;
@@ -265,10 +265,10 @@ private slots:
         session.profile.WriteStoreText("g", "Email2", "c@example.org");
         session.game.name = "g";
         session.store.LoadGame();
-        QCOMPARE(session.game.player(3).send, 1);
-        QCOMPARE(session.game.player(3).turnFile, "/d" + kSep + "g.m3");
+        QCOMPARE(session.game.Player(3).send, 1);
+        QCOMPARE(session.game.Player(3).turnFile, "/d" + kSep + "g.m3");
         // Without an address the refresh takes the default back.
-        QCOMPARE(session.game.player(4).send, 0);
+        QCOMPARE(session.game.Player(4).send, 0);
         QVERIFY(!session.window.IsSendBoxEnabled(4));
     }
 

@@ -90,13 +90,13 @@ private:
     }
 
     void Start() {
-        m_window = std::make_unique<CZorvelDlg>(Store(), m_sendServices.services(),
+        m_window = std::make_unique<CZorvelDlg>(Store(), m_sendServices.Services(),
                                                 "no-mail-library-here");
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
-    void ClickExit() { QTest::mouseClick(m_window->controls().exit, Qt::LeftButton); }
+    void ClickExit() { QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton); }
 
     // False when the file system or the user cannot set the immutable flag.
     bool SpoilStore(Spoil spoil) {
@@ -213,8 +213,8 @@ private slots:
                              (immutableOpen ? ", and changes another copy of the program makes "
                                               "meanwhile are not seen."
                                             : ".")});
-        QCOMPARE(m_window->controls().gameSelector->currentText(), QStringLiteral("alpha"));
-        QCOMPARE(m_window->controls().row(1).email->text(), QStringLiteral("ann@example.org"));
+        QCOMPARE(m_window->Controls().gameSelector->currentText(), QStringLiteral("alpha"));
+        QCOMPARE(m_window->Controls().Row(1).email->text(), QStringLiteral("ann@example.org"));
         ClickExit();
         QCOMPARE(m_messages.size(), 2);
         QVERIFY(m_messages[1].startsWith("Your games and mail options could not all be saved"));
@@ -260,9 +260,9 @@ private slots:
                                          ", and a new, empty store has been started in its "
                                          "place."});
         QCOMPARE(Contents(asidePath), damaged);
-        QCOMPARE(m_window->controls().gameSelector->currentText(), QString());
+        QCOMPARE(m_window->Controls().gameSelector->currentText(), QString());
 
-        QTest::keyClicks(m_window->controls().gameSelector->lineEdit(), QStringLiteral("beta"));
+        QTest::keyClicks(m_window->Controls().gameSelector->lineEdit(), QStringLiteral("beta"));
         ClickExit();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(!m_window->isVisible());

@@ -9,11 +9,11 @@
 
 namespace {
 
-QString supportFile(const char* name) {
+QString SupportFile(const char* name) {
     return QStringLiteral(ZORVEL_TEST_SOURCE_DIR "/support/") + QLatin1String(name);
 }
 
-bool runToEnd(QProcess& process, QString* error) {
+bool RunToEnd(QProcess& process, QString* error) {
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         *error =
@@ -32,27 +32,27 @@ SmtpTestServer::SmtpTestServer(const QString& directory)
 }
 
 SmtpTestServer::~SmtpTestServer() {
-    stop();
+    Stop();
 }
 
-bool SmtpTestServer::startSecure(const QString& user, const QString& password,
+bool SmtpTestServer::StartSecure(const QString& user, const QString& password,
                                  const QStringList& options, QString* error) {
     QString certificate;
     QString key;
-    if (!makeTestCertificate(m_directory, &certificate, &key, error)) {
+    if (!MakeTestCertificate(m_directory, &certificate, &key, error)) {
         return false;
     }
     qputenv("SSL_CERT_FILE", certificate.toUtf8());
-    return start(QStringList{"--cert", certificate, "--key", key, "--starttls", "--auth-user", user,
+    return Start(QStringList{"--cert", certificate, "--key", key, "--starttls", "--auth-user", user,
                              "--auth-password", password} +
                      options,
                  error);
 }
 
-bool SmtpTestServer::start(const QStringList& options, QString* error) {
+bool SmtpTestServer::Start(const QStringList& options, QString* error) {
     const QString portFile = m_mailDir + "/port";
     QFile::remove(portFile);
-    m_process.start(kSystemPython, QStringList{supportFile("smtp_server.py"), "--mail-dir",
+    m_process.start(kSystemPython, QStringList{SupportFile("smtp_server.py"), "--mail-dir",
                                                m_mailDir, "--port", "0", "--port-file", portFile} +
                                        options);
     const QDeadlineTimer deadline(15000);
@@ -68,34 +68,38 @@ bool SmtpTestServer::start(const QStringList& options, QString* error) {
     return false;
 }
 
-void SmtpTestServer::stop() {
-    if (m_process.state() == QProcess::NotRunning)
+void SmtpTestServer::Stop() {
+    if (m_process.state() == QProcess::NotRunning) {
         return;
+    }
     m_process.terminate();
-    if (!m_process.waitForFinished(5000))
+    if (!m_process.waitForFinished(5000)) {
         m_process.kill();
+    }
     m_process.waitForFinished(5000);
 }
 
-QStringList SmtpTestServer::messageFiles() const {
+QStringList SmtpTestServer::MessageFiles() const {
     QStringList files;
-    for (const auto& name : QDir(m_mailDir).entryList({"*.eml"}, QDir::Files, QDir::Name))
+    for (const auto& name : QDir(m_mailDir).entryList({"*.eml"}, QDir::Files, QDir::Name)) {
         files << m_mailDir + "/" + name;
+    }
     return files;
 }
 
-QStringList SmtpTestServer::logLines() const {
+QStringList SmtpTestServer::LogLines() const {
     QFile file(m_mailDir + "/server.log");
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return {};
+    }
     return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
-int SmtpTestServer::connections() const {
-    return static_cast<int>(logLines().filter(QRegularExpression("^CONNECT ")).size());
+int SmtpTestServer::Connections() const {
+    return static_cast<int>(LogLines().filter(QRegularExpression("^CONNECT ")).size());
 }
 
-bool makeTestCertificate(const QString& directory, QString* certificate, QString* key,
+bool MakeTestCertificate(const QString& directory, QString* certificate, QString* key,
                          QString* error) {
     *certificate = directory + "/cert.pem";
     *key = directory + "/key.pem";
@@ -104,13 +108,14 @@ bool makeTestCertificate(const QString& directory, QString* certificate, QString
                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
                    "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1",
                    "-keyout", *key, "-out", *certificate});
-    return runToEnd(openssl, error);
+    return RunToEnd(openssl, error);
 }
 
-QJsonObject readMail(const QString& emlFile, QString* error) {
+QJsonObject ReadMail(const QString& emlFile, QString* error) {
     QProcess reader;
-    reader.start(kSystemPython, {supportFile("read_mail.py"), emlFile});
-    if (!runToEnd(reader, error))
+    reader.start(kSystemPython, {SupportFile("read_mail.py"), emlFile});
+    if (!RunToEnd(reader, error)) {
         return {};
+    }
     return QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
 }

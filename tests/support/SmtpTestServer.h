@@ -19,20 +19,20 @@ public:
 
     // Starts the server with smtp_server.py options (see its header). False, with
     // *error set, when it is not listening within 15 seconds.
-    bool start(const QStringList& options, QString* error);
+    bool Start(const QStringList& options, QString* error);
     // Starts it with STARTTLS and AUTH for `user`/`password`, on a certificate
     // made for the occasion, which this process then trusts (SSL_CERT_FILE).
-    bool startSecure(const QString& user, const QString& password, const QStringList& options,
+    bool StartSecure(const QString& user, const QString& password, const QStringList& options,
                      QString* error);
-    void stop();
+    void Stop();
 
-    quint16 port() const { return m_port; }
-    QString mailDir() const { return m_mailDir; }
+    quint16 Port() const { return m_port; }
+    QString MailDir() const { return m_mailDir; }
     // The stored messages, oldest first.
-    QStringList messageFiles() const;
-    QStringList logLines() const;
+    QStringList MessageFiles() const;
+    QStringList LogLines() const;
     // How many times a client connected.
-    int connections() const;
+    int Connections() const;
 
 private:
     QString m_directory;
@@ -43,12 +43,12 @@ private:
 
 // Makes a self-signed certificate for localhost and 127.0.0.1 with openssl.
 // False, with *error set, when openssl fails.
-bool makeTestCertificate(const QString& directory, QString* certificate, QString* key,
+bool MakeTestCertificate(const QString& directory, QString* certificate, QString* key,
                          QString* error);
 
 // What a mail reader shows of a stored message (read_mail.py's JSON).
 // An empty object, with *error set, when the message cannot be read.
-QJsonObject readMail(const QString& emlFile, QString* error);
+QJsonObject ReadMail(const QString& emlFile, QString* error);
 
 // Debian's interpreter, where python3-aiosmtpd is installed.
 inline constexpr const char* kSystemPython = "/usr/bin/python3";

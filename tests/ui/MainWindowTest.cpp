@@ -87,7 +87,7 @@ void MainWindowTest::init() {
         return QMessageBox::Ok;
     });
     m_store.Clear();
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
                                             "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -129,13 +129,13 @@ void MainWindowTest::everyControlIsFoundByItsIdInTabOrder() {
     QCOMPARE(ControlById<QPushButton>(*m_window, 1)->text(), QStringLiteral("E&xit "));
     QVERIFY(Edit(1006)->isReadOnly());
     QCOMPARE(Edit(1028)->toolTip(), QStringLiteral("This file will be sent to Player 9"));
-    QCOMPARE(m_window->controls().about->toolTip(),
+    QCOMPARE(m_window->Controls().about->toolTip(),
              QStringLiteral("Information about Zorvel and halvane software, inc."));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Zorvel"));
 }
 
 void MainWindowTest::aClickedTurnFileFieldTakesTheFocusForCopying() {
-    m_window->game().player(1).turnFile = "games/alpha.m1";
+    m_window->Game().Player(1).turnFile = "games/alpha.m1";
     m_window->WriteControls();
     QGuiApplication::clipboard()->clear();
     QLineEdit* turnFile = Edit(1006);
@@ -178,7 +178,7 @@ void MainWindowTest::aDisabledControlShowsNoToolTip() {
 }
 
 void MainWindowTest::theDroppedDownListShowsSevenGames() {
-    QComboBox* selector = m_window->controls().gameSelector;
+    QComboBox* selector = m_window->Controls().gameSelector;
     for (int number = 1; number <= 12; ++number) {
         selector->addItem(QStringLiteral("game %1").arg(number));
     }
@@ -193,7 +193,7 @@ void MainWindowTest::theDroppedDownListShowsSevenGames() {
 }
 
 void MainWindowTest::droppingDownThousandsOfGamesMeasuresFewOfThem() {
-    QComboBox* selector = m_window->controls().gameSelector;
+    QComboBox* selector = m_window->Controls().gameSelector;
     for (int number = 1; number <= 2000; ++number) {
         selector->addItem(QStringLiteral("game %1").arg(number));
     }
@@ -217,7 +217,7 @@ void MainWindowTest::typingKeepsTheCaretAndUpdatesTheRow() {
     QTest::keyClicks(email, QStringLiteral("ie"));
     QCOMPARE(email->text(), QStringLiteral("annie@example.org"));
     QCOMPARE(email->cursorPosition(), 5);
-    QCOMPARE(m_window->game().player(3).email, std::string("annie@example.org"));
+    QCOMPARE(m_window->Game().Player(3).email, std::string("annie@example.org"));
 }
 
 void MainWindowTest::messageTextLimit_data() {
@@ -230,15 +230,15 @@ void MainWindowTest::messageTextLimit_data() {
 void MainWindowTest::messageTextLimit() {
     QFETCH(int, length);
     QFETCH(bool, accepted);
-    GameRecord& game = m_window->game();
+    GameRecord& game = m_window->Game();
     game.notes = std::string(static_cast<std::size_t>(length), 'x');
     game.filePath = "old path";
     game.name = "old name";
     m_window->WriteControls();
-    QCOMPARE(m_window->controls().message->toPlainText().size(), length);
+    QCOMPARE(m_window->Controls().message->toPlainText().size(), length);
 
     Edit(1053)->setText(QStringLiteral("new path"));
-    m_window->controls().gameSelector->setEditText(QStringLiteral("new name"));
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("new name"));
     QCOMPARE(m_window->ReadControls(), accepted);
     if (accepted) {
         QVERIFY(m_messages.isEmpty());
@@ -249,12 +249,12 @@ void MainWindowTest::messageTextLimit() {
     QCOMPARE(game.notes.size(), std::size_t(221));
     QCOMPARE(game.filePath, std::string("old path"));
     QCOMPARE(game.name, std::string("old name"));
-    QCOMPARE(QApplication::focusWidget(), m_window->controls().message);
-    QCOMPARE(m_window->controls().message->textCursor().selectedText().size(), 221);
+    QCOMPARE(QApplication::focusWidget(), m_window->Controls().message);
+    QCOMPARE(m_window->Controls().message->textCursor().selectedText().size(), 221);
 }
 
 void MainWindowTest::typingAndPastingStopAtTheLimit() {
-    MessageTextEdit* message = m_window->controls().message;
+    MessageTextEdit* message = m_window->Controls().message;
     message->setFocus();
     QTest::keyClicks(message, QString(225, QLatin1Char('a')));
     QCOMPARE(message->toPlainText().size(), 220);
@@ -268,7 +268,7 @@ void MainWindowTest::typingAndPastingStopAtTheLimit() {
 }
 
 void MainWindowTest::enterPressesExitAndCtrlEnterBreaksTheLine() {
-    MessageTextEdit* message = m_window->controls().message;
+    MessageTextEdit* message = m_window->Controls().message;
     QTest::keyClicks(message, QStringLiteral("one"));
     QTest::keyClick(message, Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClicks(message, QStringLiteral("two"));
@@ -278,31 +278,31 @@ void MainWindowTest::enterPressesExitAndCtrlEnterBreaksTheLine() {
     QTest::keyClick(message, Qt::Key_Return);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
     QVERIFY(!m_window->isVisible());
-    QCOMPARE(m_window->game().notes, std::string("one\ntwo"));
+    QCOMPARE(m_window->Game().notes, std::string("one\ntwo"));
 }
 
 void MainWindowTest::outOfRangeFlagsBecomeZero() {
-    GameRecord& game = m_window->game();
-    game.player(4).send = 5;
-    game.player(5).send = 1;
+    GameRecord& game = m_window->Game();
+    game.Player(4).send = 5;
+    game.Player(5).send = 1;
     game.addFile = -1;
     m_window->WriteControls();
-    QCOMPARE(game.player(4).send, 0);
+    QCOMPARE(game.Player(4).send, 0);
     QCOMPARE(Box(1012)->checkState(), Qt::Unchecked);
     QCOMPARE(Box(1015)->checkState(), Qt::Checked);
     QCOMPARE(game.addFile, 0);
     m_window->ReadControls();
-    QCOMPARE(game.player(4).send, 0);
-    QCOMPARE(game.player(5).send, 1);
+    QCOMPARE(game.Player(4).send, 0);
+    QCOMPARE(game.Player(5).send, 1);
 }
 
 void MainWindowTest::selectorWriteRule() {
-    QComboBox* selector = m_window->controls().gameSelector;
+    QComboBox* selector = m_window->Controls().gameSelector;
     selector->addItems({QStringLiteral("Abc"), QStringLiteral("Beta")});
     const int abc = selector->findText(QStringLiteral("Abc"));
     const int beta = selector->findText(QStringLiteral("Beta"));
     selector->setCurrentIndex(beta);
-    GameRecord& game = m_window->game();
+    GameRecord& game = m_window->Game();
 
     game.name = "ab";
     m_window->WriteControls();
@@ -322,17 +322,17 @@ void MainWindowTest::selectorWriteRule() {
 }
 
 void MainWindowTest::anExchangeRunsNoHandler() {
-    GameRecord& game = m_window->game();
+    GameRecord& game = m_window->Game();
     game.directory = "d";
     game.name = "g";
-    game.player(3).email = "p3@example.org";
-    game.player(3).send = 1;
+    game.Player(3).email = "p3@example.org";
+    game.Player(3).send = 1;
     QSignalSpy edited(Edit(1008), &QLineEdit::textEdited);
     m_window->WriteControls();
     QCOMPARE(edited.count(), 0);
     // A handler would have derived row 3's turn file.
     QCOMPARE(Edit(1010)->text(), QString());
-    QCOMPARE(game.player(3).turnFile, std::string());
+    QCOMPARE(game.Player(3).turnFile, std::string());
 }
 
 void MainWindowTest::addressHandlerKeepsTheRowConsistent() {
@@ -348,11 +348,11 @@ void MainWindowTest::addressHandlerKeepsTheRowConsistent() {
     QVERIFY(!box->isEnabled());
     QVERIFY(!box->isChecked());
     QCOMPARE(Edit(1010)->text(), QString());
-    QCOMPARE(m_window->game().player(3).send, 0);
+    QCOMPARE(m_window->Game().Player(3).send, 0);
 }
 
 void MainWindowTest::directoryAndFilePathHandlers() {
-    m_window->controls().gameSelector->setEditText(QStringLiteral("alpha"));
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("alpha"));
     QTest::keyClicks(Edit(1001), QStringLiteral("p1@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
     QTest::keyClicks(Edit(1002), QStringLiteral("games"));
@@ -389,7 +389,7 @@ void MainWindowTest::aBlockedWindowTakesNoInput() {
     QCOMPARE(QApplication::focusWidget(), nullptr);
     QTest::keyClicks(email, QStringLiteral("typed"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QTest::keyClick(m_window.get(), Qt::Key_Escape);
     QVERIFY(m_window->isVisible());
     QCOMPARE(email->text(), QString());
@@ -408,14 +408,14 @@ void MainWindowTest::aBlockedWindowTakesNoInput() {
 }
 
 void MainWindowTest::writesAScreenshot() {
-    GameRecord& game = m_window->game();
+    GameRecord& game = m_window->Game();
     game.name = "alpha";
     game.directory = QDir::homePath().toStdString();
     game.notes = "Turn 12 is out. Good luck!";
     const char* addresses[] = {"ann@example.org", "bo@example.org", "cy@example.org"};
     for (int number = 1; number <= 3; ++number) {
-        game.player(number).email = addresses[number - 1];
-        game.player(number).send = 1;
+        game.Player(number).email = addresses[number - 1];
+        game.Player(number).send = 1;
         m_window->RefreshRow(number);
     }
     m_window->RefreshAllTurnFiles();

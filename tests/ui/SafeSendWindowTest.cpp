@@ -37,7 +37,7 @@ private slots:
 private:
     // Players `numbers` ticked, with addresses and turn files of `size` bytes.
     void OpenGame(const QList<int>& numbers, int size = 1'300'000);
-    QLineEdit* Email(int number) const { return m_window->controls().row(number).email; }
+    QLineEdit* Email(int number) const { return m_window->Controls().Row(number).email; }
     // Opens `widget`'s context menu and finds `entry` in it.
     QAction* MenuEntry(QWidget* widget, const QString& entry);
     QStringList Recipients() const;
@@ -71,21 +71,21 @@ void SafeSendWindowTest::cleanup() {
 
 void SafeSendWindowTest::OpenGame(const QList<int>& numbers, int size) {
     m_window =
-        std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(), SCRIPTED_MAPI);
+        std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(), SCRIPTED_MAPI);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     const QString games = QDir::toNativeSeparators(m_folder.filePath("games"));
     QDir().mkpath(games);
-    m_window->controls().gameSelector->setEditText("alpha");
-    m_window->controls().directory->setText(games);
-    emit m_window->controls().directory->textEdited(games);
+    m_window->Controls().gameSelector->setEditText("alpha");
+    m_window->Controls().directory->setText(games);
+    emit m_window->Controls().directory->textEdited(games);
     for (const int number : numbers) {
         QFile turn(m_folder.filePath(QString("games/alpha.m%1").arg(number)));
         QVERIFY(turn.open(QIODevice::WriteOnly) && turn.write(QByteArray(size, char(number))));
         const QString address = QString("p%1@example.org").arg(number);
         Email(number)->setText(address);
         emit Email(number)->textEdited(address);
-        QTest::mouseClick(m_window->controls().row(number).send, Qt::LeftButton);
+        QTest::mouseClick(m_window->Controls().Row(number).send, Qt::LeftButton);
     }
 }
 
@@ -118,9 +118,9 @@ QStringList SafeSendWindowTest::Recipients() const {
 
 void SafeSendWindowTest::cancelSaysWhoGotHisTurnAndSendsTheRest() {
     OpenGame({1, 3, 4});
-    SendProgressDlg& progress = m_window->progressWindow();
+    SendProgressDlg& progress = m_window->ProgressWindow();
     QStringList steps;
-    connect(&progress, &SendProgressDlg::stepShown, this, [&](int number) {
+    connect(&progress, &SendProgressDlg::StepShown, this, [&](int number) {
         steps << progress.findChild<QLabel*>()->text();
         QVERIFY(progress.isVisible());
         if (number == 2 && steps.size() == 2) {
@@ -129,7 +129,7 @@ void SafeSendWindowTest::cancelSaysWhoGotHisTurnAndSendsTheRest() {
     });
     m_answer = QMessageBox::Retry;
 
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
 
     QCOMPARE(steps.first(), "Sending 1 of 3: Player 1, p1@example.org (alpha.m1, 1.2 MB)");
     QCOMPARE(m_boxes.size(), 2);
@@ -144,10 +144,10 @@ void SafeSendWindowTest::cancelSaysWhoGotHisTurnAndSendsTheRest() {
 
 void SafeSendWindowTest::theSameTurnAgainIsHeldUntilTheHostSaysSo() {
     OpenGame({2});
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
     m_answer = QMessageBox::Cancel;
 
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
 
     QCOMPARE(m_boxes.size(), 2);
     const MessageBoxes::Request& warning = m_boxes[1];
@@ -158,21 +158,21 @@ void SafeSendWindowTest::theSameTurnAgainIsHeldUntilTheHostSaysSo() {
     QCOMPARE(Recipients().size(), 1);
 
     m_answer = QMessageBox::Yes;
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
     QCOMPARE(Recipients().size(), 2);
 }
 
 void SafeSendWindowTest::aRowsMenuSendsThatPlayerAloneAndShowsWhatHeGot() {
     OpenGame({2, 5});
-    QTest::mouseClick(m_window->controls().row(5).send, Qt::LeftButton); // row 5 unticked
+    QTest::mouseClick(m_window->Controls().Row(5).send, Qt::LeftButton); // row 5 unticked
 
     QAction* sendOne = MenuEntry(Email(5), "Send to Player 5 only");
     QVERIFY(sendOne && sendOne->isEnabled());
     sendOne->trigger();
 
     QCOMPARE(Recipients(), QStringList{"p5@example.org"});
-    QVERIFY(!m_window->controls().row(5).send->isChecked());
-    QVERIFY(m_window->controls().row(2).send->isChecked());
+    QVERIFY(!m_window->Controls().Row(5).send->isChecked());
+    QVERIFY(m_window->Controls().Row(2).send->isChecked());
     QVERIFY(!MenuEntry(Email(7), "Send to Player 7 only")->isEnabled()); // no address
 
     QStringList rows;
@@ -196,7 +196,7 @@ void SafeSendWindowTest::aRowsMenuSendsThatPlayerAloneAndShowsWhatHeGot() {
 void SafeSendWindowTest::theSendFilesMenuChecksWithoutSending() {
     OpenGame({1, 6});
     QVERIFY(QFile::remove(m_folder.filePath("games/alpha.m6")));
-    QPushButton* sendFiles = m_window->controls().sendFiles;
+    QPushButton* sendFiles = m_window->Controls().sendFiles;
     QVERIFY(!MenuEntry(sendFiles, "Send a test message to me")->isEnabled());
 
     MenuEntry(sendFiles, "Check turn files")->trigger();
@@ -217,12 +217,12 @@ void SafeSendWindowTest::theSendFilesMenuChecksWithoutSending() {
 
 void SafeSendWindowTest::theSendFilesMenuSendsThoseALostRunDidNotReach() {
     OpenGame({1, 3, 4});
-    QPushButton* sendFiles = m_window->controls().sendFiles;
+    QPushButton* sendFiles = m_window->Controls().sendFiles;
     QAction* rest = MenuEntry(sendFiles, "Send to those not sent");
     QVERIFY(rest && !rest->isEnabled()); // no run yet
 
     // What a run leaves when it dies while the mail system has Player 3's message.
-    SendServices services = m_sendServices.services();
+    SendServices services = m_sendServices.Services();
     using Event = RecordLine::Event;
     for (const auto& [event, player] : {std::pair{Event::Planned, 1},
                                         {Event::Planned, 3},

@@ -104,7 +104,7 @@ void SendDialogsTest::cancelTakesEffectAtTheNextStepAndTheBoxStays() {
     // Arrives while message 1 is in the mail library: Step 2 must let it in.
     QTimer::singleShot(0, &box, [&box, &cancel] { cancel(box); });
     QVERIFY(!box.Step(2, QStringLiteral("second")));
-    QVERIFY(box.cancelled());
+    QVERIFY(box.Cancelled());
     QVERIFY(!box.Step(3, QStringLiteral("third")));
     QVERIFY(box.isVisible());
 
@@ -119,7 +119,7 @@ void SendDialogsTest::aStepShowsItsTextWholeAndTheMessagesDone() {
         "4.0 KB)");
     SendProgressDlg box(m_window.get());
     QCOMPARE(box.windowTitle(), QCoreApplication::applicationName());
-    QSignalSpy shown(&box, &SendProgressDlg::stepShown);
+    QSignalSpy shown(&box, &SendProgressDlg::StepShown);
     box.Start(16);
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     auto* step = box.findChild<QLabel*>();

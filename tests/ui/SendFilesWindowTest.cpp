@@ -66,7 +66,7 @@ void SendFilesWindowTest::cleanup() {
 }
 
 void SendFilesWindowTest::Open(const std::string& library) {
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(), library);
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(), library);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -78,7 +78,7 @@ void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
     for (const char* turn : {"duel.m1", "duel.m4"}) {
         QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("games/") + turn)));
     }
-    m_window->controls().gameSelector->setEditText(QStringLiteral("duel"));
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("duel"));
     Type(1002, games);
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
@@ -87,12 +87,12 @@ void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
     QTest::mouseClick(Box(1012), Qt::LeftButton);
     QTest::keyClicks(Edit(1014), QStringLiteral("eve@example.org")); // row 5: not checked
 
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
 
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].text, QStringLiteral("2 Messages sent successfully"));
     QCOMPARE(m_boxes[0].owner, m_window.get());
-    QCOMPARE(m_window->sentCount(), 2);
+    QCOMPARE(m_window->SentCount(), 2);
     QVERIFY(!Box(1005)->isChecked());
     QVERIFY(!Box(1005)->isEnabled());
 
@@ -115,7 +115,7 @@ void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
 
 void SendFilesWindowTest::aMissingMailLibraryIsReportedAndTheWindowStaysUsable() {
     Open(m_folder.filePath("missing-library.so").toStdString());
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].text, QStringLiteral("Unable to load mail system support."));
     QTest::keyClicks(Edit(1001), QStringLiteral("a"));
@@ -137,13 +137,13 @@ void SendFilesWindowTest::mapi32IsFoundByNameAndGetsTextsInTheCodePage() {
     const ScriptedMapi mapi(SCRIPTED_MAPI32);
     Open(MapiLibraryLocation());
     const QString folder = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("Zürich")));
-    m_window->controls().gameSelector->setEditText(QStringLiteral("Café"));
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("Café"));
     QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("Zürich/Café.m1"))));
     Type(1002, folder);
     Type(1001, QStringLiteral("jérôme@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
 
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
 
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].text, QStringLiteral("1 Message sent successfully"));
@@ -155,8 +155,8 @@ void SendFilesWindowTest::mapi32IsFoundByNameAndGetsTextsInTheCodePage() {
              QByteArray("j\xE9r\xF4me@example.org"));
 
     // A name the code page cannot hold stops the run before the logon.
-    m_window->controls().gameSelector->setEditText(QStringLiteral("日本"));
-    QTest::mouseClick(m_window->controls().sendFiles, Qt::LeftButton);
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("日本"));
+    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
     QCOMPARE(m_boxes.size(), 2);
     QCOMPARE(
         m_boxes[1].text,

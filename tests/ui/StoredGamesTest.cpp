@@ -34,7 +34,7 @@ private:
     void Open();
     QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
-    QComboBox* Selector() const { return m_window->controls().gameSelector; }
+    QComboBox* Selector() const { return m_window->Controls().gameSelector; }
     void TypeGameName(const QString& name);
     void Retype(QLineEdit* edit, const QString& text);
     // Starts the program, types a game with its directory, and leaves by Exit.
@@ -66,7 +66,7 @@ void StoredGamesTest::cleanup() {
 
 void StoredGamesTest::Open() {
     m_window.reset();
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
                                             "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -86,7 +86,7 @@ void StoredGamesTest::StoreGame(const QString& name, const QString& directory) {
     Open();
     TypeGameName(name);
     Retype(Edit(1002), directory);
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
 }
 
@@ -118,7 +118,7 @@ void StoredGamesTest::exitStoresTheGameAndTheNextStartShowsIt() {
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
     QTest::keyClicks(Edit(1004), QStringLiteral("bo@example.org"));
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
 
     Open();
@@ -160,14 +160,14 @@ void StoredGamesTest::deleteAsksByNameAndShowsTheFirstStoredGame() {
     QCOMPARE(Edit(1002)->text(), QStringLiteral("/a"));
 
     m_answer = QMessageBox::No;
-    QTest::mouseClick(m_window->controls().deleteGame, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().deleteGame, Qt::LeftButton);
     QCOMPARE(m_messages,
              QStringList{QStringLiteral(
                  "Are you sure you want to DELETE the game information for \"alpha\"?")});
     QCOMPARE(Listed().size(), 2);
 
     m_answer = QMessageBox::Yes;
-    QTest::mouseClick(m_window->controls().deleteGame, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().deleteGame, Qt::LeftButton);
     QCOMPARE(Listed(), QStringList{QStringLiteral("beta")});
     QCOMPARE(Selector()->currentText(), QStringLiteral("beta"));
     QCOMPARE(Edit(1002)->text(), QStringLiteral("/b"));
@@ -205,7 +205,7 @@ void StoredGamesTest::anUnwritableStoreKeepsTheWindowOpenAtExit() {
     Open();
     TypeGameName(QStringLiteral("alpha"));
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_window->isVisible());
     QCOMPARE(Edit(1001)->text(), QStringLiteral("ann@example.org"));
@@ -242,7 +242,7 @@ void StoredGamesTest::theMessageTextIsStoredAsLoadedAndTyped() {
         store->WriteStoreText("alpha", "Notes", stored.toStdString());
     }
     Open();
-    MessageTextEdit* message = m_window->controls().message;
+    MessageTextEdit* message = m_window->Controls().message;
     message->setFocus();
     message->moveCursor(QTextCursor::End);
     if (caret >= 0) {
@@ -259,7 +259,7 @@ void StoredGamesTest::theMessageTextIsStoredAsLoadedAndTyped() {
             QTest::keyClicks(message, QString(key));
         }
     }
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
     QCOMPARE(QString::fromStdString(m_store.Open()->ReadStoreText("alpha", "Notes", "")), expected);
 }

@@ -72,7 +72,7 @@ void WindowCommandsTest::cleanup() {
 
 void WindowCommandsTest::Open() {
     m_window.reset();
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.services(),
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
                                             "no-mail-library-here");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -96,7 +96,7 @@ void WindowCommandsTest::WithModal(const std::function<void()>& open,
 }
 
 void WindowCommandsTest::firstCharacterOfAnAddressEnablesTheBoxUnchecked() {
-    m_window->controls().gameSelector->setEditText(QStringLiteral("duel"));
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("duel"));
     QTest::keyClicks(Edit(1008), QStringLiteral("c"));
     QVERIFY(Box(1009)->isEnabled());
     QVERIFY(!Box(1009)->isChecked());
@@ -117,10 +117,10 @@ void WindowCommandsTest::browseReplacesTheFieldAndKeepsTheMessage() {
     QFile file(chosen);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QTest::keyClicks(m_window->controls().message, QStringLiteral("typed before"));
+    QTest::keyClicks(m_window->Controls().message, QStringLiteral("typed before"));
     Edit(1053)->setText(QStringLiteral("old1;old2"));
 
-    WithModal([this] { QTest::mouseClick(m_window->controls().browse, Qt::LeftButton); },
+    WithModal([this] { QTest::mouseClick(m_window->Controls().browse, Qt::LeftButton); },
               [&chosen](QWidget* modal) {
                   auto* dialog = qobject_cast<QFileDialog*>(modal);
                   QVERIFY(dialog);
@@ -133,33 +133,33 @@ void WindowCommandsTest::browseReplacesTheFieldAndKeepsTheMessage() {
     QCOMPARE(Edit(1053)->text(), QDir::toNativeSeparators(chosen));
     QVERIFY(Box(1059)->isEnabled());
     QVERIFY(!Box(1059)->isChecked());
-    QCOMPARE(m_window->controls().message->toPlainText(), QStringLiteral("typed before"));
+    QCOMPARE(m_window->Controls().message->toPlainText(), QStringLiteral("typed before"));
 }
 
 void WindowCommandsTest::cancellingTheFileDialogChangesNothing() {
     Edit(1053)->setText(QStringLiteral("kept"));
-    WithModal([this] { QTest::mouseClick(m_window->controls().browse, Qt::LeftButton); },
+    WithModal([this] { QTest::mouseClick(m_window->Controls().browse, Qt::LeftButton); },
               [](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     QCOMPARE(Edit(1053)->text(), QStringLiteral("kept"));
 }
 
 void WindowCommandsTest::emailOptionsOkTakesTheValuesAndExitStoresThem() {
-    WithModal([this] { QTest::mouseClick(m_window->controls().emailOptions, Qt::LeftButton); },
+    WithModal([this] { QTest::mouseClick(m_window->Controls().emailOptions, Qt::LeftButton); },
               [](QWidget* modal) {
                   QVERIFY(qobject_cast<CEmailOptionsDlg*>(modal));
                   auto* profile = modal->findChild<QLineEdit*>(QStringLiteral("1053"));
                   QTest::keyClicks(profile, QStringLiteral("smtp://host"));
                   QTest::keyClick(profile, Qt::Key_Return);
               });
-    QCOMPARE(m_window->mailSettings().mailProfile, std::string("smtp://host"));
+    QCOMPARE(m_window->Mail().mailProfile, std::string("smtp://host"));
     QCOMPARE(Stored("Settings", "Mail Profile"), std::string());
-    QTest::mouseClick(m_window->controls().exit, Qt::LeftButton);
+    QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton);
     QCOMPARE(Stored("Settings", "Mail Profile"), std::string("smtp://host"));
 }
 
 void WindowCommandsTest::emailOptionsCancelKeepsTheValues() {
-    m_window->mailSettings().password = "secret";
-    WithModal([this] { QTest::mouseClick(m_window->controls().emailOptions, Qt::LeftButton); },
+    m_window->Mail().password = "secret";
+    WithModal([this] { QTest::mouseClick(m_window->Controls().emailOptions, Qt::LeftButton); },
               [](QWidget* modal) {
                   auto* password = modal->findChild<QLineEdit*>(QStringLiteral("1054"));
                   QCOMPARE(password->echoMode(), QLineEdit::Password);
@@ -167,7 +167,7 @@ void WindowCommandsTest::emailOptionsCancelKeepsTheValues() {
                   QTest::keyClicks(password, QStringLiteral("other"));
                   QTest::keyClick(password, Qt::Key_Escape);
               });
-    QCOMPARE(m_window->mailSettings().password, std::string("secret"));
+    QCOMPARE(m_window->Mail().password, std::string("secret"));
 }
 
 void WindowCommandsTest::aboutOpensFromTheButtonAndTheSystemCommand() {
@@ -176,7 +176,7 @@ void WindowCommandsTest::aboutOpensFromTheButtonAndTheSystemCommand() {
         QVERIFY(m_window->isVisible());
         QTest::keyClick(modal, Qt::Key_Escape);
     };
-    WithModal([this] { QTest::mouseClick(m_window->controls().about, Qt::LeftButton); },
+    WithModal([this] { QTest::mouseClick(m_window->Controls().about, Qt::LeftButton); },
               closeAbout);
     WithModal([this] { QVERIFY(m_window->OnSystemCommand(16)); }, closeAbout);
     WithModal([this] { QVERIFY(m_window->OnSystemCommand(23)); }, closeAbout);
@@ -185,7 +185,7 @@ void WindowCommandsTest::aboutOpensFromTheButtonAndTheSystemCommand() {
 }
 
 void WindowCommandsTest::enterInAnAddressFieldRunsExit() {
-    m_window->controls().gameSelector->setEditText(QStringLiteral("duel"));
+    m_window->Controls().gameSelector->setEditText(QStringLiteral("duel"));
     QTest::keyClicks(Edit(1001), QStringLiteral("ann@example.org"));
     QTest::keyClick(Edit(1001), Qt::Key_Return);
     QCOMPARE(m_window->result(), int(QDialog::Accepted));

@@ -11,7 +11,7 @@ public:
     TestSendServices();
 
     // Valid while this object lives.
-    SendServices services() { return m_parts.services(); }
+    SendServices Services() { return m_parts.Services(); }
     // Removes the record and the run locks, as before the first run.
     void Clear();
 
