@@ -4,12 +4,12 @@ RunRecorder::RunRecorder(SendServices& services, std::string game, int run)
     : m_services(services), m_game(std::move(game)), m_run(run) {}
 
 bool RunRecorder::Planned(const std::vector<PlannedMail>& mails) {
+    std::vector<std::string> lines;
     for (const PlannedMail& mail : mails) {
-        if (!Write(RecordLine::Event::Planned, mail, SUCCESS_SUCCESS, {})) {
-            return false;
-        }
+        lines.push_back(Line(RecordLine::Event::Planned, mail, SUCCESS_SUCCESS, {}));
     }
-    return true;
+    // The whole plan in one write: one sync, not one a player.
+    return Append(lines);
 }
 
 bool RunRecorder::Handover(const PlannedMail& mail) {
@@ -30,13 +30,22 @@ void RunRecorder::NotSent(const PlannedMail& mail, const std::string& why) {
 
 bool RunRecorder::Write(RecordLine::Event event, const PlannedMail& mail, MapiULong code,
                         const std::string& reason) {
+    return Append({Line(event, mail, code, reason)});
+}
+
+std::string RunRecorder::Line(RecordLine::Event event, const PlannedMail& mail, MapiULong code,
+                              const std::string& reason) const {
     RecordLine line{m_services.clock.Now(), m_run, event,  m_game, mail.player,
                     mail.address,           code,  reason, {}};
     for (const PlannedFile& file : mail.files) {
         line.files.push_back({file.name, file.size, file.sha256});
     }
+    return FormatRecordLine(line);
+}
+
+bool RunRecorder::Append(const std::vector<std::string>& lines) {
     std::string problem;
-    if (m_services.record.Append(FormatRecordLine(line), problem)) {
+    if (m_services.record.Append(lines, problem)) {
         return true;
     }
     if (m_problem.empty()) {

@@ -29,6 +29,10 @@ public:
 private:
     bool Write(RecordLine::Event event, const PlannedMail& mail, MapiULong code,
                const std::string& reason);
+    std::string Line(RecordLine::Event event, const PlannedMail& mail, MapiULong code,
+                     const std::string& reason) const;
+    // False, with problem() set, when the lines could not be written.
+    bool Append(const std::vector<std::string>& lines);
 
     SendServices& m_services;
     std::string m_game;

@@ -28,9 +28,9 @@ public:
 class SendRecordFile {
 public:
     virtual ~SendRecordFile() = default;
-    // Appends `line` and a line feed, flushed to disk; false, with `problem`
-    // set to the reason, when it could not.
-    virtual bool Append(const std::string& line, std::string& problem) = 0;
+    // Appends each of `lines` and a line feed, all in one write synced to
+    // disk; false, with `problem` set to the reason, when it could not.
+    virtual bool Append(const std::vector<std::string>& lines, std::string& problem) = 0;
     // Every line; a missing file has none. Nullopt, with `problem` set,
     // when the file is there but cannot be read.
     virtual std::optional<std::vector<std::string>> ReadLines(std::string& problem) = 0;

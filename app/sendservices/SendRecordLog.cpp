@@ -36,11 +36,13 @@ std::vector<std::string> SplitLines(const QByteArray& text) {
 
 SendRecordLog::SendRecordLog(QString path) : m_path(std::move(path)) {}
 
-bool SendRecordLog::Append(const std::string& line, std::string& problem) {
+bool SendRecordLog::Append(const std::vector<std::string>& lines, std::string& problem) {
     // One entry per line: a line feed inside would split it in two.
-    if (line.find('\n') != std::string::npos) {
-        problem = "cannot be written: an entry holds a line feed";
-        return false;
+    for (const std::string& line : lines) {
+        if (line.find('\n') != std::string::npos) {
+            problem = "cannot be written: an entry holds a line feed";
+            return false;
+        }
     }
     // A folder in its place is left alone; opening it below says why.
     if (!QFileInfo(m_path).isDir()) {
@@ -57,8 +59,10 @@ bool SendRecordLog::Append(const std::string& line, std::string& problem) {
     if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n") {
         bytes.append('\n');
     }
-    bytes.append(QByteArray::fromStdString(line));
-    bytes.append('\n');
+    for (const std::string& line : lines) {
+        bytes.append(QByteArray::fromStdString(line));
+        bytes.append('\n');
+    }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         problem = Reason("cannot be written", file.errorString());
         return false;

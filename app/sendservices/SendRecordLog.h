@@ -9,9 +9,9 @@ class SendRecordLog : public SendRecordFile {
 public:
     explicit SendRecordLog(QString path);
 
-    // False when the line holds a line feed, or the file or its folders
+    // False when a line holds a line feed, or the file or its folders
     // cannot be created, written or synced to disk.
-    bool Append(const std::string& line, std::string& problem) override;
+    bool Append(const std::vector<std::string>& lines, std::string& problem) override;
     // Nullopt when the file is there but cannot be read (a folder, say).
     std::optional<std::vector<std::string>> ReadLines(std::string& problem) override;
     std::string Location() const override;

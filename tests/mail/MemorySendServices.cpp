@@ -23,12 +23,12 @@ std::string MemorySendServices::HashOf(const std::string& path) {
     return hex;
 }
 
-bool MemorySendServices::Append(const std::string& line, std::string& problem) {
-    if (lines.size() >= linesWritable) {
+bool MemorySendServices::Append(const std::vector<std::string>& entries, std::string& problem) {
+    if (lines.size() + entries.size() > linesWritable) {
         problem = "cannot be written: No space left on device";
         return false;
     }
-    lines.push_back(line);
+    lines.insert(lines.end(), entries.begin(), entries.end());
     return true;
 }
 

@@ -31,7 +31,7 @@ public:
 
     FileFacts Inspect(const std::string& path) override;
     std::optional<std::string> Sha256(const std::string& path) override;
-    bool Append(const std::string& line, std::string& problem) override;
+    bool Append(const std::vector<std::string>& entries, std::string& problem) override;
     std::optional<std::vector<std::string>> ReadLines(std::string& problem) override;
     std::string Location() const override { return "/state/sent.log"; }
     std::int64_t Now() const override { return now; }

@@ -127,7 +127,7 @@ private slots:
 
         const Lines written{"sent\tÄrger & Co\t2024-12-05", "", "π\t€\tend "};
         for (const std::string& line : written) {
-            QVERIFY2(log.Append(line, problem), problem.c_str());
+            QVERIFY2(log.Append({line}, problem), problem.c_str());
         }
         const QString path = QString::fromStdString(log.Location());
         QCOMPARE(log.ReadLines(problem), written);
@@ -142,7 +142,7 @@ private slots:
         // A crash cut the last line short: it is still read, and stays apart.
         Write(path, "cut\tsho");
         QCOMPARE(log.ReadLines(problem), (Lines{written[0], written[1], written[2], "cut\tsho"}));
-        QVERIFY2(log.Append("next", problem), problem.c_str());
+        QVERIFY2(log.Append({"next"}, problem), problem.c_str());
         QCOMPARE(log.ReadLines(problem)->back(), "next");
         QCOMPARE(log.ReadLines(problem)->size(), 5U);
     }
@@ -164,7 +164,7 @@ private slots:
         Write(At("file"), "kept");
         SendRecordLog log(At(record));
         std::string problem;
-        QVERIFY(!log.Append(line.toStdString(), problem));
+        QVERIFY(!log.Append({line.toStdString()}, problem));
         QVERIFY(!problem.empty());
         problem.clear();
         const auto lines = log.ReadLines(problem);
@@ -290,7 +290,7 @@ private slots:
         SendServiceParts parts(At("record/sent.log"));
         const SendServices services = parts.Services();
         std::string problem;
-        QVERIFY2(services.record.Append("entry", problem), problem.c_str());
+        QVERIFY2(services.record.Append({"entry"}, problem), problem.c_str());
         const auto lock = services.locks.Acquire(services.names.Fold("ÄRGER"), problem);
         QVERIFY2(lock, problem.c_str());
         QVERIFY(!services.locks.Acquire(services.names.Fold("ärger"), problem));

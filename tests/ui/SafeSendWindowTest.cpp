@@ -240,7 +240,7 @@ void SafeSendWindowTest::theSendFilesMenuSendsThoseALostRunDidNotReach() {
                               "",
                               {}};
         std::string problem;
-        QVERIFY2(services.record.Append(FormatRecordLine(line), problem), problem.c_str());
+        QVERIFY2(services.record.Append({FormatRecordLine(line)}, problem), problem.c_str());
     }
     rest = MenuEntry(sendFiles, "Send to those not sent");
     QVERIFY(rest && rest->isEnabled());
