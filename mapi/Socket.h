@@ -1,0 +1,7 @@
+#pragma once
+
+#include <curl/curl.h>
+
+// Shuts the reading side of a connected socket: a wait for data on it ends at
+// once, while writing still works. One implementation per platform.
+void StopReading(curl_socket_t socket);
