@@ -3,9 +3,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <memory>
 
 namespace {
 
@@ -28,6 +31,10 @@ int OpenNamedThenUnlink(const std::string& dir) {
     }
     return fd;
 }
+
+struct FolderCloser {
+    void operator()(DIR* folder) const { closedir(folder); }
+};
 
 FileProblem NotRegular() {
     return {false, "not a regular file"};
@@ -88,4 +95,77 @@ std::int64_t ReadFromFile(int fd, char* buffer, std::size_t size) {
 
 void CloseFile(int fd) {
     close(fd);
+}
+
+bool WriteToFile(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const auto done = write(fd, data, size);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done <= 0) {
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::variant<std::vector<FolderEntry>, FileProblem> ListFolder(const std::string& path) {
+    std::unique_ptr<DIR, FolderCloser> folder(opendir(path.c_str()));
+    if (!folder) {
+        return FileProblem{errno == ENOENT || errno == ENOTDIR, std::strerror(errno)};
+    }
+    std::vector<FolderEntry> entries;
+    while (const dirent* entry = readdir(folder.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat info {};
+        // A file moved away between the listing and this look is simply left out.
+        if (fstatat(dirfd(folder.get()), entry->d_name, &info, 0) != 0) {
+            continue;
+        }
+        entries.push_back({name, S_ISREG(info.st_mode), static_cast<std::int64_t>(info.st_mtime)});
+    }
+    return entries;
+}
+
+std::variant<std::string, FileProblem> CreateTemporaryFolder() {
+    std::string name = TempDir() + "/simplemapi-XXXXXX";
+    if (!mkdtemp(name.data())) {
+        return FileProblem{false,
+                           "cannot make a folder in " + TempDir() + ": " + std::strerror(errno)};
+    }
+    return name;
+}
+
+std::variant<NamedFile, FileProblem> CreateFileIn(const std::string& folder) {
+    std::string name = folder + "/attachment-XXXXXX";
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return FileProblem{false, "cannot make a file in " + folder + ": " + std::strerror(errno)};
+    }
+    return NamedFile{fd, name};
+}
+
+void RemoveFile(const std::string& path) {
+    unlink(path.c_str());
+}
+
+void RemoveFolderAndFiles(const std::string& folder) {
+    auto listed = ListFolder(folder);
+    if (const auto* entries = std::get_if<std::vector<FolderEntry>>(&listed)) {
+        for (const auto& entry : *entries) {
+            unlink((folder + "/" + entry.name).c_str());
+        }
+    }
+    rmdir(folder.c_str());
 }

@@ -112,3 +112,116 @@ std::int64_t ReadFromFile(int fd, char* buffer, std::size_t size) {
 void CloseFile(int fd) {
     _close(fd);
 }
+
+bool WriteToFile(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const auto piece = static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX));
+        const int done = _write(fd, data, piece);
+        if (done <= 0) {
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+namespace {
+
+// FILETIME counts 100 ns steps since 1601.
+std::int64_t UnixSeconds(const FILETIME& time) {
+    const auto ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
+std::wstring Joined(const std::wstring& folder, const std::wstring& name) {
+    return folder + L"\\" + name;
+}
+
+} // namespace
+
+bool IsFolder(const std::string& path) {
+    const auto wide = WidenUtf8(path);
+    if (!wide) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(wide->c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::variant<std::vector<FolderEntry>, FileProblem> ListFolder(const std::string& path) {
+    const auto wide = WidenUtf8(path);
+    if (!wide) {
+        return FileProblem{false, "the path is not valid UTF-8"};
+    }
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(Joined(*wide, L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const auto error = GetLastError();
+        return FileProblem{error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND,
+                           SystemMessage(error)};
+    }
+    std::vector<FolderEntry> entries;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        const bool regular =
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+        entries.push_back({NarrowToUtf8(name), regular, UnixSeconds(found.ftLastWriteTime)});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+std::variant<std::string, FileProblem> CreateTemporaryFolder() {
+    const auto base = TempFolder();
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const auto name = base + L"simplemapi-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(GetTickCount64() + attempt);
+        if (CreateDirectoryW(name.c_str(), nullptr)) {
+            return NarrowToUtf8(name);
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    return FileProblem{false, "cannot make a folder in " + NarrowToUtf8(base) + ": " +
+                                  SystemMessage(GetLastError())};
+}
+
+std::variant<NamedFile, FileProblem> CreateFileIn(const std::string& folder) {
+    const auto wide = WidenUtf8(folder);
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!wide || GetTempFileNameW(wide->c_str(), L"att", 0, name) == 0) {
+        return FileProblem{false, "cannot make a file in " + folder + ": " +
+                                      SystemMessage(GetLastError())};
+    }
+    const int fd = _wopen(name, _O_WRONLY | _O_TRUNC | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0) {
+        DeleteFileW(name);
+        return FileProblem{false, "cannot open a file in " + folder + ": " + std::strerror(errno)};
+    }
+    return NamedFile{fd, NarrowToUtf8(name)};
+}
+
+void RemoveFile(const std::string& path) {
+    if (const auto wide = WidenUtf8(path)) {
+        DeleteFileW(wide->c_str());
+    }
+}
+
+void RemoveFolderAndFiles(const std::string& folder) {
+    const auto wide = WidenUtf8(folder);
+    if (!wide) {
+        return;
+    }
+    auto listed = ListFolder(folder);
+    if (const auto* entries = std::get_if<std::vector<FolderEntry>>(&listed)) {
+        for (const auto& entry : *entries) {
+            DeleteFileW(Joined(*wide, WidenUtf8Replacing(entry.name)).c_str());
+        }
+    }
+    RemoveDirectoryW(wide->c_str());
+}

@@ -23,7 +23,26 @@ Mailbox DefaultSenderFor(const Route& route) {
     return LocalUser();
 }
 
+Failure NotForReading() {
+    return {MAPI_E_NOT_SUPPORTED, "this session reads a mailbox; log on with a sending "
+                                  "profile (smtp://, smtps:// or a program) to send mail"};
+}
+
+Failure NotForSending() {
+    return {MAPI_E_NOT_SUPPORTED, "this session sends mail; log on with a mailbox profile "
+                                  "(imap://, imaps:// or maildir:) to read mail"};
+}
+
+std::unique_ptr<MailStore> MakeStore(const Route& route, std::string password) {
+    if (const auto* imap = std::get_if<ImapRoute>(&route)) {
+        return MakeImapStore(*imap, std::move(password));
+    }
+    return MakeMaildirStore(std::get<MaildirRoute>(route));
+}
+
 } // namespace
+
+Session::Session(std::unique_ptr<MailReader> reader) : m_reader(std::move(reader)) {}
 
 Session::Session(std::unique_ptr<Transport> transport, Mailbox defaultSender, bool alwaysNameSender)
     : m_transport(std::move(transport)), m_defaultSender(std::move(defaultSender)),
@@ -35,6 +54,14 @@ Result<std::unique_ptr<Session>> Session::Logon(std::string_view profile, std::s
         return *failure;
     }
     const auto& way = std::get<Route>(route);
+    if (IsReadingRoute(way)) {
+        auto reader = MailReader::Open(MakeStore(way, std::move(password)));
+        if (const auto* failure = FailureOf(reader)) {
+            return *failure;
+        }
+        return std::unique_ptr<Session>(
+            new Session(std::get<std::unique_ptr<MailReader>>(std::move(reader))));
+    }
     auto transport = MakeTransport(way, std::move(password));
     if (auto failure = transport->Open()) {
         return *failure;
@@ -44,6 +71,9 @@ Result<std::unique_ptr<Session>> Session::Logon(std::string_view profile, std::s
 }
 
 Status Session::Send(const MapiMessage& message) {
+    if (!m_transport) {
+        return NotForReading();
+    }
     auto attachments = OpenAttachments(message.lpFiles, message.nFileCount);
     if (const auto* failure = FailureOf(attachments)) {
         return *failure;
@@ -67,4 +97,18 @@ Status Session::Send(const MapiMessage& message) {
     const bool nameSender = m_alwaysNameSender || who.originatorGiven;
     std::lock_guard lock(m_sending);
     return m_transport->Send({nameSender ? who.from.address : "", who.EnvelopeRecipients()}, file);
+}
+
+Result<std::string> Session::FindNext(std::string_view seed, bool unreadOnly) {
+    if (!m_reader) {
+        return NotForSending();
+    }
+    return m_reader->FindNext(seed, unreadOnly);
+}
+
+Result<ReadMessage> Session::Read(std::string_view id, bool envelopeOnly, bool withFiles) {
+    if (!m_reader) {
+        return NotForSending();
+    }
+    return m_reader->Read(id, envelopeOnly, withFiles);
 }

@@ -1,6 +1,7 @@
-// The five exported Simple MAPI calls. Everything else in this library is hidden.
+// The seven exported Simple MAPI calls. Everything else in this library is hidden.
 
 #include "Address.h"
+#include "MessageBlock.h"
 #include "Session.h"
 
 #include <curl/curl.h>
@@ -87,7 +88,7 @@ private:
     MapiSession m_last = 0;
 };
 
-// Buffers handed out by MAPIResolveName; MAPIFreeBuffer frees only these.
+// Buffers handed out by MAPIResolveName and MAPIReadMail; MAPIFreeBuffer frees only these.
 class BufferRegistry {
 public:
     void Add(void* buffer) {
@@ -191,6 +192,64 @@ ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPISendMail(MapiSession lhSession
     });
 }
 
+// Ids fit the caller's buffer with room to spare: 64 bytes, or 512 with MAPI_LONG_MSGID.
+ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIFindNext(MapiSession lhSession, MapiUIParam,
+                                                           char*, char* lpszSeedMessageID,
+                                                           MapiFlags flFlags, MapiULong,
+                                                           char* lpszMessageID) {
+    return Guarded("MAPIFindNext", [&]() -> MapiULong {
+        const auto session = Sessions().Find(lhSession);
+        if (!session) {
+            return Report("MAPIFindNext", {kInvalidSession, "not a session of ours"});
+        }
+        if (!lpszMessageID) {
+            return Report("MAPIFindNext", {MAPI_E_FAILURE, "no place for the message id"});
+        }
+        const auto found = session->FindNext(lpszSeedMessageID ? lpszSeedMessageID : "",
+                                             (flFlags & MAPI_UNREAD_ONLY) != 0);
+        if (const auto* failure = FailureOf(found)) {
+            // The end of the list is no failure worth a line.
+            return failure->code == MAPI_E_NO_MESSAGES ? failure->code
+                                                       : Report("MAPIFindNext", *failure);
+        }
+        const auto& id = std::get<std::string>(found);
+        const std::size_t room = (flFlags & MAPI_LONG_MSGID) ? kMapiLongMessageIdSize : 64;
+        if (id.size() >= room) {
+            return Report("MAPIFindNext", {MAPI_E_FAILURE, "the message id '" + id +
+                                                               "' is too long; ask with "
+                                                               "MAPI_LONG_MSGID"});
+        }
+        std::memcpy(lpszMessageID, id.c_str(), id.size() + 1);
+        return SUCCESS_SUCCESS;
+    });
+}
+
+// Nothing in the mailbox changes, with or without MAPI_PEEK.
+ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPIReadMail(MapiSession lhSession, MapiUIParam,
+                                                           char* lpszMessageID, MapiFlags flFlags,
+                                                           MapiULong, MapiMessage** lppMessage) {
+    return Guarded("MAPIReadMail", [&]() -> MapiULong {
+        if (!lppMessage) {
+            return Report("MAPIReadMail", {MAPI_E_FAILURE, "no place for the message"});
+        }
+        *lppMessage = nullptr;
+        const auto session = Sessions().Find(lhSession);
+        if (!session) {
+            return Report("MAPIReadMail", {kInvalidSession, "not a session of ours"});
+        }
+        auto read =
+            session->Read(lpszMessageID ? lpszMessageID : "", (flFlags & MAPI_ENVELOPE_ONLY) != 0,
+                          (flFlags & MAPI_SUPPRESS_ATTACH) == 0);
+        if (const auto* failure = FailureOf(read)) {
+            return Report("MAPIReadMail", *failure);
+        }
+        auto* message = PackMessage(std::get<ReadMessage>(read));
+        Buffers().Add(message);
+        *lppMessage = message;
+        return SUCCESS_SUCCESS;
+    });
+}
+
 ZORVEL_MAPI_EXPORT MapiULong ZORVEL_MAPI_CALL MAPILogoff(MapiSession lhSession, MapiUIParam,
                                                          MapiFlags, MapiULong) {
     return Guarded("MAPILogoff", [&]() -> MapiULong {
@@ -219,3 +278,5 @@ static_assert(std::is_same_v<decltype(&MAPIResolveName), MapiResolveNameFn>);
 static_assert(std::is_same_v<decltype(&MAPISendMail), MapiSendMailFn>);
 static_assert(std::is_same_v<decltype(&MAPILogoff), MapiLogoffFn>);
 static_assert(std::is_same_v<decltype(&MAPIFreeBuffer), MapiFreeBufferFn>);
+static_assert(std::is_same_v<decltype(&MAPIFindNext), MapiFindNextFn>);
+static_assert(std::is_same_v<decltype(&MAPIReadMail), MapiReadMailFn>);
