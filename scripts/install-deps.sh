@@ -28,6 +28,7 @@ else
     libgmime-3.0-dev libcurl4-openssl-dev libssl-dev
     fonts-liberation fontconfig clang-format-15
     python3 python3-aiosmtpd msmtp openssl ca-certificates time
+    dovecot-imapd  # the tests' private IMAP server; its system service stays off
     xvfb openbox  # the display bench/startup times the window on
   )
 fi
@@ -44,4 +45,24 @@ as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -q
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+# Dovecot's package would start its system service, listening on every
+# interface; the tests run their own on 127.0.0.1. A policy that forbids
+# starting services holds it back during the install, and the service is
+# disabled afterwards.
+policy=/usr/sbin/policy-rc.d
+policy_added=no
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | "${as_root[@]}" tee "$policy" >/dev/null
+  "${as_root[@]}" chmod 755 "$policy"
+  policy_added=yes
+fi
+status=0
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" || status=$?
+if [ "$policy_added" = yes ]; then
+  "${as_root[@]}" rm -f "$policy"
+fi
+[ "$status" -eq 0 ] || exit "$status"
+if [ -e /etc/init.d/dovecot ]; then
+  "${as_root[@]}" update-rc.d dovecot disable >/dev/null 2>&1 || true
+fi

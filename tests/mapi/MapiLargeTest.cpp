@@ -14,25 +14,6 @@ namespace {
 constexpr qint64 kAttachmentSize = 100 * 1024 * 1024;
 constexpr qint64 kMemoryBudgetKiB = 30 * 1024;
 
-qint64 StatusKiB(const QByteArray& field) {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const auto& line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ":")) {
-            return line.mid(field.size() + 1).trimmed().split(' ').front().toLongLong();
-        }
-    }
-    return -1;
-}
-
-// From here on VmHWM tells the peak of what follows.
-bool ResetPeakMemory() {
-    QFile clearRefs("/proc/self/clear_refs");
-    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
-}
-
 } // namespace
 
 class MapiLargeTest : public QObject {

@@ -20,7 +20,10 @@ bool Provider::Load() {
     sendMail = reinterpret_cast<MapiSendMailFn>(dlsym(m_handle, "MAPISendMail"));
     logoff = reinterpret_cast<MapiLogoffFn>(dlsym(m_handle, "MAPILogoff"));
     freeBuffer = reinterpret_cast<MapiFreeBufferFn>(dlsym(m_handle, "MAPIFreeBuffer"));
-    if (!logonCall || !resolveName || !sendMail || !logoff || !freeBuffer) {
+    findNext = reinterpret_cast<MapiFindNextFn>(dlsym(m_handle, "MAPIFindNext"));
+    readMail = reinterpret_cast<MapiReadMailFn>(dlsym(m_handle, "MAPIReadMail"));
+    if (!logonCall || !resolveName || !sendMail || !logoff || !freeBuffer || !findNext ||
+        !readMail) {
         m_error = "an entry point is missing";
         return false;
     }
@@ -32,6 +35,28 @@ MapiULong Provider::Logon(const std::string& profile, const std::string& passwor
     std::string profileCopy = profile;
     std::string passwordCopy = password;
     return logonCall(0, profileCopy.data(), passwordCopy.data(), flags, 0, session);
+}
+
+std::vector<std::string> Provider::ListIds(MapiSession session, const std::string& seed,
+                                           MapiFlags flags, MapiULong* code) const {
+    std::vector<std::string> ids;
+    std::string last = seed;
+    for (;;) {
+        char id[kMapiLongMessageIdSize] = {};
+        *code = findNext(session, 0, nullptr, last.empty() ? nullptr : last.data(),
+                         flags | MAPI_GUARANTEE_FIFO | MAPI_LONG_MSGID, 0, id);
+        if (*code != SUCCESS_SUCCESS) {
+            return ids;
+        }
+        last = id;
+        ids.push_back(last);
+    }
+}
+
+MapiULong Provider::Read(MapiSession session, const std::string& id, MapiFlags flags,
+                         MapiMessage** message) const {
+    std::string copy = id;
+    return readMail(session, 0, copy.data(), flags, 0, message);
 }
 
 char* TestMessage::Keep(std::string text) {
@@ -131,4 +156,22 @@ QString Sha256Of(const QString& path) {
         return {};
     }
     return QString::fromLatin1(hash.result().toHex());
+}
+
+qint64 StatusKiB(const QByteArray& field) {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const auto& line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ":")) {
+            return line.mid(field.size() + 1).trimmed().split(' ').front().toLongLong();
+        }
+    }
+    return -1;
+}
+
+bool ResetPeakMemory() {
+    QFile clearRefs("/proc/self/clear_refs");
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
 }

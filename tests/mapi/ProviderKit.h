@@ -25,6 +25,15 @@ public:
     MapiSendMailFn sendMail = nullptr;
     MapiLogoffFn logoff = nullptr;
     MapiFreeBufferFn freeBuffer = nullptr;
+    MapiFindNextFn findNext = nullptr;
+    MapiReadMailFn readMail = nullptr;
+
+    // Every id MAPIFindNext gives after `seed`, in order, until it says there
+    // are no more; *code is what ended the list (MAPI_E_NO_MESSAGES when all went well).
+    std::vector<std::string> ListIds(MapiSession session, const std::string& seed, MapiFlags flags,
+                                     MapiULong* code) const;
+    MapiULong Read(MapiSession session, const std::string& id, MapiFlags flags,
+                   MapiMessage** message) const;
 
 private:
     void* m_handle = nullptr;
@@ -72,3 +81,8 @@ private:
 // A file of the given size with varied bytes, written in pieces.
 bool WriteTestFile(const QString& path, qint64 size);
 QString Sha256Of(const QString& path);
+
+// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"), or -1.
+qint64 StatusKiB(const QByteArray& field);
+// From here on VmHWM tells the peak of what follows.
+bool ResetPeakMemory();
