@@ -11,8 +11,9 @@ Usage: put_mail.py MAILDIR --unique NAME [options]
                        written plain (default), as rfc2231 or as rfc2047
   --nested             the attachments inside nested multiparts
   --attached-message   the last attachment inside an attached message
-  --damage broken64|truncated  a byte that is not base64 in the first
-                       attachment, or the message cut off inside it
+  --damage broken64|truncated  a byte that is not base64 in an attachment
+                       (--damaged N: the Nth, default the first), or the
+                       message cut off inside it
   --owner-of DIR       give the file the owner of DIR (a Dovecot running as nobody)
 
 The message is written to tmp/ and renamed into place, so a running server
@@ -38,10 +39,11 @@ def name_parameter(name, style):
 
 
 class Writer:
-    def __init__(self, out, damage):
+    def __init__(self, out, damage, damaged_index):
         self.out = out
         self.damage = damage
-        self.damaged = False
+        self.damaged_index = damaged_index
+        self.count = 0
 
     def text(self, s):
         self.out.write(s.encode() if isinstance(s, str) else s)
@@ -50,16 +52,15 @@ class Writer:
         self.text(f"--{boundary}\r\nContent-Type: application/octet-stream\r\n"
                   f"Content-Disposition: attachment; {name_parameter(name, style)}\r\n"
                   "Content-Transfer-Encoding: base64\r\n\r\n")
+        self.count += 1
         with open(path, "rb") as f:
-            first = True
+            first = self.count == self.damaged_index
             while piece := f.read(PIECE):
                 encoded = base64.encodebytes(piece).replace(b"\n", b"\r\n")
-                if first and not self.damaged and self.damage == "broken64":
+                if first and self.damage == "broken64":
                     encoded = encoded[:8] + b"!" + encoded[9:]
-                    self.damaged = True
-                if first and not self.damaged and self.damage == "truncated":
+                if first and self.damage == "truncated":
                     self.text(encoded[: len(encoded) // 2])
-                    self.damaged = True
                     raise EOFError
                 self.text(encoded)
                 first = False
@@ -108,6 +109,7 @@ def main():
     p.add_argument("--nested", action="store_true")
     p.add_argument("--attached-message", action="store_true")
     p.add_argument("--damage", choices=("broken64", "truncated"))
+    p.add_argument("--damaged", type=int, default=1)
     p.add_argument("--owner-of")
     args = p.parse_args()
     attachments = []
@@ -116,7 +118,7 @@ def main():
         attachments.append((parts[0], parts[1], parts[2] if len(parts) > 2 else "plain"))
     tmp = os.path.join(args.maildir, "tmp", args.unique)
     with open(tmp, "wb") as out:
-        w = Writer(out, args.damage)
+        w = Writer(out, args.damage, args.damaged)
         w.text(f"From: {args.sender}\r\nTo: host@example.org\r\nSubject: {args.subject}\r\n"
                "Date: Mon, 4 Dec 2023 10:00:00 +0000\r\n")
         if args.message_id:
