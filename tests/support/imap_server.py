@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """A real IMAP server (Debian's dovecot-imapd) on loopback, for tests.
 
-Usage: dovecot_server.py --dir DIR [options]
+Usage: imap_server.py --dir DIR [options]
 
   --dir DIR            everything lives here: dovecot.conf, run/, state/, tls/,
-                       Maildir/ (the mailbox INBOX), dovecot.log
+                       Maildir/ (the mailbox INBOX), dovecot.log (logons and
+                       disconnects, with TLS or not), rawlog/ (every line each
+                       client sent after logon, in *.in files)
   --user U --password P  the one account (default tester / secret)
   --listen ADDR        loopback address to listen on (default 127.0.0.1)
   --state-file FILE    written atomically once the server answers on both ports:
@@ -84,7 +86,7 @@ def write_config(d, a, imap_port, imaps_port, cert, key, tls=True):
     tls_settings = f"ssl = yes\nssl_cert = <{cert}\nssl_key = <{key}" if tls else "ssl = no"
     imaps_listener = (f"  inet_listener imaps {{\n    address = {a}\n    port = {imaps_port}\n"
                       "    ssl = yes\n  }\n") if tls else ""
-    text = f"""# Written by dovecot_server.py; nothing is read from /etc/dovecot.
+    text = f"""# Written by imap_server.py; nothing is read from /etc/dovecot.
 base_dir = {d}/run
 state_dir = {d}/state
 log_path = {d}/dovecot.log
