@@ -24,19 +24,16 @@ GameStore::GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, 
     : m_store(store), m_game(game), m_mail(mail), m_window(window), m_selector(selector) {}
 
 void GameStore::ReadSettings() {
-    {
-        StoreReading reading(m_store);
-        ReadSettingsValues();
-    }
+    StoreReading reading(m_store);
+    m_game.name = m_store.ReadStoreText(kSettings, "LastGame", "");
+    m_mail = ReadMailSettings(m_store);
+}
+
+void GameStore::TellOpeningNotice() {
     const std::string notice = m_store.TakeOpeningNotice();
     if (!notice.empty()) {
         m_window.ShowMessage(notice);
     }
-}
-
-void GameStore::ReadSettingsValues() {
-    m_game.name = m_store.ReadStoreText(kSettings, "LastGame", "");
-    m_mail = ReadMailSettings(m_store);
 }
 
 void GameStore::WriteSettings() {

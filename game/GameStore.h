@@ -18,9 +18,11 @@ public:
     GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, GameWindow& window,
               GameSelector& selector);
 
-    // name from "LastGame", then the mail options; then tells the host what
-    // the store reports about its opening (read-only, damaged), if anything.
+    // name from "LastGame", then the mail options.
     void ReadSettings();
+    // Once the window shows: tells the host what the store reports about its
+    // opening (read-only, damaged), if anything.
+    void TellOpeningNotice();
     // "LastGame" and the mail options.
     void WriteSettings();
     // Fills the selector with the stored list, in place of its entries; repairs
@@ -47,7 +49,6 @@ public:
     bool Exit();
 
 private:
-    void ReadSettingsValues();
     // Closes the gap the entry at `found` leaves in the stored list.
     void MoveEntriesDown(const StoredGameList& list, int found);
     void WriteGameSection(const std::string& section);

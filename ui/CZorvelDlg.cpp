@@ -1,5 +1,6 @@
 #include "CZorvelDlg.h"
 
+#include "AfterFirstExposure.h"
 #include "CAboutDlg.h"
 #include "CEmailOptionsDlg.h"
 #include "DialogTemplate.h"
@@ -69,6 +70,7 @@ CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, SendServices sendSer
     StartUp();
     ConnectHandlers();
     ConnectMenus();
+    new AfterFirstExposure(*this, [this] { m_store.TellOpeningNotice(); });
 }
 
 void CZorvelDlg::StartUp() {

@@ -34,6 +34,7 @@ struct Session {
         store.LoadGameList();
         store.SelectShownGame();
         window.WriteControls();
+        store.TellOpeningNotice();
     }
 
     void Type(const std::string& name, const std::string& directory, const Entries& emails) {

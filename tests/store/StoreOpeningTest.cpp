@@ -74,6 +74,8 @@ private:
     QStringList m_messages;
     TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
+    // Boxes that came while the main window was not on screen.
+    int m_messagesWithoutWindow = 0;
     sqlite3* m_otherCopy = nullptr;
 
     std::unique_ptr<SqliteProfileStore> Store() const {
@@ -89,11 +91,13 @@ private:
         QVERIFY(!store->TakeWriteFailure());
     }
 
+    // Shown, and what was left to do once it showed done.
     void Start() {
         m_window = std::make_unique<CZorvelDlg>(Store(), m_sendServices.Services(),
                                                 "no-mail-library-here");
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCoreApplication::processEvents();
     }
 
     void ClickExit() { QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton); }
@@ -169,13 +173,18 @@ private slots:
         m_folder = m_temporary->filePath(QStringLiteral("Halvane"));
         m_file = m_folder + QStringLiteral("/Zorvel.sqlite");
         m_messages.clear();
+        m_messagesWithoutWindow = 0;
         MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
             m_messages << request.text;
+            m_messagesWithoutWindow += m_window && m_window->isVisible() ? 0 : 1;
             return QMessageBox::Ok;
         });
     }
 
-    void cleanup() { Release(); }
+    void cleanup() {
+        Release();
+        QCOMPARE(m_messagesWithoutWindow, 0);
+    }
 
     void storeThatCannotBeWrittenIsShownAndLeftAlone_data() {
         QTest::addColumn<int>("spoil");
