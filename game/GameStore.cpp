@@ -30,9 +30,12 @@ void GameStore::ReadSettings() {
 }
 
 void GameStore::TellOpeningNotice() {
-    const std::string notice = m_store.TakeOpeningNotice();
-    if (!notice.empty()) {
-        m_window.ShowMessage(notice);
+    const OpeningNotice notice = m_store.TakeOpeningNotice();
+    if (notice.damageFoundAfterReading) {
+        LoadGameList();
+    }
+    if (!notice.text.empty()) {
+        m_window.ShowMessage(notice.text);
     }
 }
 

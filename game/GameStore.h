@@ -21,7 +21,11 @@ public:
     // name from "LastGame", then the mail options.
     void ReadSettings();
     // Once the window shows: tells the host what the store reports about its
-    // opening (read-only, damaged), if anything.
+    // opening (read-only, damaged), if anything; may wait for the store's
+    // check. When that check finds the store damaged after the window read it,
+    // the game and mail options shown stay, for Exit to store into the new
+    // store, but the list is read again: the selector lists only the games
+    // the store holds, and the game shown is among them only once stored.
     void TellOpeningNotice();
     // "LastGame" and the mail options.
     void WriteSettings();
