@@ -65,6 +65,16 @@ using MapiSendMailFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession, MapiU
 using MapiLogoffFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession, MapiUIParam ulUIParam,
                                                   MapiFlags flFlags, MapiULong ulReserved);
 using MapiFreeBufferFn = MapiULong(ZORVEL_MAPI_CALL*)(void* pv);
+// lpszMessageID receives the next id: room for 64 bytes, or for
+// kMapiLongMessageIdSize with MAPI_LONG_MSGID.
+using MapiFindNextFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession, MapiUIParam ulUIParam,
+                                                    char* lpszMessageType,
+                                                    char* lpszSeedMessageID, MapiFlags flFlags,
+                                                    MapiULong ulReserved, char* lpszMessageID);
+using MapiReadMailFn = MapiULong(ZORVEL_MAPI_CALL*)(MapiSession lhSession, MapiUIParam ulUIParam,
+                                                    char* lpszMessageID, MapiFlags flFlags,
+                                                    MapiULong ulReserved,
+                                                    MapiMessage** lppMessage);
 
 } // extern "C"
 
@@ -75,6 +85,18 @@ inline constexpr MapiFlags MAPI_DIALOG = 0x00000008;
 inline constexpr MapiFlags MAPI_RECEIPT_REQUESTED = 0x00000002;
 inline constexpr MapiFlags MAPI_OLE = 0x00000001;
 inline constexpr MapiFlags MAPI_OLE_STATIC = 0x00000002;
+inline constexpr MapiFlags MAPI_UNREAD_ONLY = 0x00000020;
+inline constexpr MapiFlags MAPI_ENVELOPE_ONLY = 0x00000040;
+inline constexpr MapiFlags MAPI_PEEK = 0x00000080;
+inline constexpr MapiFlags MAPI_GUARANTEE_FIFO = 0x00000100;
+inline constexpr MapiFlags MAPI_BODY_AS_FILE = 0x00000200;
+inline constexpr MapiFlags MAPI_SUPPRESS_ATTACH = 0x00000800;
+inline constexpr MapiFlags MAPI_LONG_MSGID = 0x00004000;
+// A read message's flFlags.
+inline constexpr MapiFlags MAPI_UNREAD = 0x00000001;
+
+// The buffer MAPIFindNext fills with MAPI_LONG_MSGID, terminator included.
+inline constexpr MapiULong kMapiLongMessageIdSize = 512;
 
 // Recipient classes.
 inline constexpr MapiULong MAPI_ORIG = 0;
@@ -98,7 +120,10 @@ inline constexpr MapiULong MAPI_E_ATTACHMENT_OPEN_FAILURE = 12;
 inline constexpr MapiULong MAPI_E_ATTACHMENT_WRITE_FAILURE = 13;
 inline constexpr MapiULong MAPI_E_UNKNOWN_RECIPIENT = 14;
 inline constexpr MapiULong MAPI_E_BAD_RECIPTYPE = 15;
+inline constexpr MapiULong MAPI_E_NO_MESSAGES = 16;
+inline constexpr MapiULong MAPI_E_INVALID_MESSAGE = 17;
 inline constexpr MapiULong MAPI_E_TEXT_TOO_LARGE = 18;
+inline constexpr MapiULong MAPI_E_INVALID_SESSION = 19;
 inline constexpr MapiULong MAPI_E_AMBIGUOUS_RECIPIENT = 21;
 inline constexpr MapiULong MAPI_E_INVALID_RECIPS = 25;
 inline constexpr MapiULong MAPI_E_NOT_SUPPORTED = 26;
