@@ -7,8 +7,8 @@
 namespace {
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == b;
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char wanted, char seen) {
+               return std::tolower(static_cast<unsigned char>(seen)) == wanted;
            });
 }
 } // namespace

@@ -53,6 +53,8 @@ private slots:
     void logoffShowsNothing();
     void textsArePassedWhole_data();
     void textsArePassedWhole();
+    void profilesNamingAnSmtpServer_data();
+    void profilesNamingAnSmtpServer();
     void locationPrefersTheProgramsOwnFolders_data();
     void locationPrefersTheProgramsOwnFolders();
     void programFolderIsWhereTheProgramRuns();
@@ -225,6 +227,27 @@ void MapiLibraryTest::textsArePassedWhole() {
     QCOMPARE(Shown(logon.password), text);
     QCOMPARE(Shown(binding.mapi.CallsTo("MAPIResolveName").at(0).name), text);
     QCOMPARE(binding.Messages(), Message("Unknown Recipient - " + text));
+}
+
+void MapiLibraryTest::profilesNamingAnSmtpServer_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<bool>("namesServer");
+    QTest::newRow("smtp://") << "smtp://games@mail.example.org:587" << true;
+    QTest::newRow("scheme in capitals") << "SMTPS://MAIL.EXAMPLE.ORG" << true;
+    QTest::newRow("scheme in mixed case") << "SmTp://mail.example.org" << true;
+    QTest::newRow("blanks before") << " \tsmtps://mail.example.org" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("a mail client's profile") << "Outlook" << false;
+    QTest::newRow("a sendmail program") << "/usr/bin/msmtp -a smtp://x" << false;
+    QTest::newRow("another scheme") << "smtpx://mail.example.org" << false;
+    QTest::newRow("one slash short") << "smtp:/mail.example.org" << false;
+    QTest::newRow("shorter than a scheme") << "SMTP" << false;
+}
+
+void MapiLibraryTest::profilesNamingAnSmtpServer() {
+    QFETCH(QString, profile);
+    QFETCH(bool, namesServer);
+    QCOMPARE(NamesSmtpServer(profile.toStdString()), namesServer);
 }
 
 void MapiLibraryTest::locationPrefersTheProgramsOwnFolders_data() {
