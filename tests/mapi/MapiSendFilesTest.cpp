@@ -114,7 +114,7 @@ void MapiSendFilesTest::runDeliversOrReports() {
     settings.returnEmail = "host@example.org";
 
     NotingWindow window(game);
-    MapiLibrary library(window, MapiLibraryLocation(ZORVEL_TEST_BINARY_DIR));
+    MapiLibrary library(window, ProviderLocation(ZORVEL_TEST_BINARY_DIR));
     SendServiceParts parts(work.filePath("state/sent.log"));
     SendServices services = parts.Services();
     TurnDispatcher(game, settings, window, library, services).SendFiles();

@@ -129,7 +129,7 @@ private:
     // Shown, and what was left to do once it showed done.
     void Start() {
         m_window = std::make_unique<CZorvelDlg>(Store(), m_sendServices.Services(),
-                                                "no-mail-library-here");
+                                                MailLibraryChoice::Fixed("no-mail-library-here"));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QCoreApplication::processEvents();
