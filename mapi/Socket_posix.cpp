@@ -2,6 +2,8 @@
 
 #include <sys/socket.h>
 
-void StopReading(curl_socket_t socket) {
+// Only the reading side: a wait for a reply ends at once, and QUIT can still
+// be written, so no write fails.
+void AbandonConnection(curl_socket_t socket) {
     shutdown(socket, SHUT_RD);
 }

@@ -2,6 +2,8 @@
 
 #include <winsock2.h>
 
-void StopReading(curl_socket_t socket) {
-    shutdown(socket, SD_RECEIVE);
+// Both sides: a wait on a socket whose reading side alone is shut goes on
+// until its timeout here, while a QUIT that cannot be written fails at once.
+void AbandonConnection(curl_socket_t socket) {
+    shutdown(socket, SD_BOTH);
 }
