@@ -1,12 +1,7 @@
 #include "Attachment.h"
 
+#include "LocalFile.h"
 #include "Text.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,34 +23,18 @@ std::string ShownNameOf(const MapiFileDesc& file) {
     return WithoutControls(ValidUtf8(name), '_');
 }
 
-Failure OpenFailure(const std::string& path, std::string_view why) {
-    return {MAPI_E_ATTACHMENT_OPEN_FAILURE, "attachment '" + path + "': " + std::string(why)};
-}
-
 Result<Attachment> OpenAttachment(const MapiFileDesc& file) {
     if (!file.lpszPathName || !*file.lpszPathName) {
         return Failure{MAPI_E_ATTACHMENT_NOT_FOUND, "an attachment has no path"};
     }
     const std::string path = file.lpszPathName;
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        return Failure{missing ? MAPI_E_ATTACHMENT_NOT_FOUND : MAPI_E_ATTACHMENT_OPEN_FAILURE,
-                       "attachment '" + path + "': " + std::strerror(errno)};
+    auto opened = OpenRegularFile(path);
+    if (const auto* problem = std::get_if<FileProblem>(&opened)) {
+        return Failure{problem->missing ? MAPI_E_ATTACHMENT_NOT_FOUND
+                                        : MAPI_E_ATTACHMENT_OPEN_FAILURE,
+                       "attachment '" + path + "': " + problem->reason};
     }
-    if (!S_ISREG(info.st_mode)) {
-        return OpenFailure(path, "not a regular file");
-    }
-    // Non-blocking, so a FIFO swapped in after the check cannot hang the call.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        return OpenFailure(path, std::strerror(errno));
-    }
-    Attachment attachment(fd, ShownNameOf(file));
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return OpenFailure(path, "not a regular file");
-    }
-    return attachment;
+    return Attachment(std::get<int>(opened), ShownNameOf(file));
 }
 
 } // namespace
@@ -70,7 +49,7 @@ Attachment::Attachment(Attachment&& other) noexcept
 
 Attachment::~Attachment() {
     if (m_fd >= 0) {
-        close(m_fd);
+        CloseFile(m_fd);
     }
 }
 

@@ -63,9 +63,13 @@ std::string DomainOf(const std::string& address) {
 
 void AddMailboxes(GMimeMessage* message, GMimeAddressType type,
                   const std::vector<Mailbox>& mailboxes) {
+    auto* list = g_mime_message_get_addresses(message, type);
     for (const auto& mailbox : mailboxes) {
-        g_mime_message_add_mailbox(message, type, HeaderText(mailbox.name).c_str(),
-                                   mailbox.address.c_str());
+        GPtr<InternetAddress> address(internet_address_mailbox_new(HeaderText(mailbox.name).c_str(),
+                                                                   mailbox.address.c_str()));
+        // GMime would pick a charset by the system's locale; UTF-8 reads the same everywhere.
+        internet_address_set_charset(address.get(), "UTF-8");
+        internet_address_list_add(list, address.get());
     }
 }
 

@@ -21,7 +21,7 @@ struct ProgramRoute {
 
 using Route = std::variant<SmtpRoute, ProgramRoute>;
 
-// Reads the Mail Profile: empty (the system's sendmail), an smtp:// or smtps:// URL,
-// an absolute program path with blank-separated arguments, or an msmtp account name.
-// Fails with MAPI_E_LOGIN_FAILURE for any other text or a program that cannot be found.
+// Reads the Mail Profile: an smtp:// or smtps:// URL, else what ProgramRouteOf
+// takes (Programs.h). Fails with MAPI_E_LOGIN_FAILURE for a URL that names no
+// server alone, and as ProgramRouteOf.
 Result<Route> RouteOf(std::string_view profile);

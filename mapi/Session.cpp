@@ -1,25 +1,14 @@
 #include "Session.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <climits>
-#include <vector>
+#include "LocalUser.h"
+#include "Programs.h"
 
 namespace {
 
 // The local user at this host, as a mail tool without a configured address uses.
 Mailbox LocalUser() {
-    std::string login = "user";
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-        login = found->pw_name;
-    }
-    char host[HOST_NAME_MAX + 1] = {};
-    gethostname(host, sizeof host - 1);
-    Mailbox mailbox{{}, login + "@" + host};
+    const auto login = LoginName();
+    Mailbox mailbox{{}, login + "@" + HostName()};
     if (!IsValidAddress(mailbox.address)) {
         mailbox.address = login + "@localhost";
     }
@@ -46,14 +35,12 @@ Result<std::unique_ptr<Session>> Session::Logon(std::string_view profile, std::s
         return *failure;
     }
     const auto& way = std::get<Route>(route);
-    const auto* smtp = std::get_if<SmtpRoute>(&way);
-    auto transport = smtp ? MakeSmtpTransport(*smtp, std::move(password))
-                          : MakeProgramTransport(std::get<ProgramRoute>(way));
+    auto transport = MakeTransport(way, std::move(password));
     if (auto failure = transport->Open()) {
         return *failure;
     }
-    return std::unique_ptr<Session>(
-        new Session(std::move(transport), DefaultSenderFor(way), smtp != nullptr));
+    return std::unique_ptr<Session>(new Session(std::move(transport), DefaultSenderFor(way),
+                                                std::holds_alternative<SmtpRoute>(way)));
 }
 
 Status Session::Send(const MapiMessage& message) {

@@ -15,7 +15,13 @@
 #include <set>
 #include <type_traits>
 
+// ELF: visible by attribute (the version script keeps everything else in);
+// Windows: exported by the .def file.
+#ifdef _WIN32
+#define ZORVEL_MAPI_EXPORT extern "C"
+#else
 #define ZORVEL_MAPI_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 

@@ -1,10 +1,9 @@
+#include "LocalFile.h"
 #include "Secrets.h"
+#include "Socket.h"
 #include "Transport.h"
 
 #include <curl/curl.h>
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -109,7 +108,7 @@ size_t DiscardReply(char*, size_t size, size_t count, void*) {
 }
 
 size_t ReadSpool(char* buffer, size_t size, size_t count, void* user) {
-    const auto done = read(*static_cast<int*>(user), buffer, size * count);
+    const auto done = ReadFromFile(*static_cast<int*>(user), buffer, size * count);
     return done < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(done);
 }
 
@@ -135,7 +134,7 @@ private:
     std::string Reason(CURLcode code) const;
     Failure LogonFailure(CURLcode code) const;
     Failure SendFailure(CURLcode code) const;
-    CURLcode Transfer(const Envelope& envelope, const SpoolFile& message, off_t size);
+    CURLcode Transfer(const Envelope& envelope, const SpoolFile& message, std::int64_t size);
 
     SmtpRoute m_route;
     std::string m_password;
@@ -191,14 +190,13 @@ CURLcode SmtpTransport::Perform() {
 }
 
 // libcurl keeps a connection whose reply timed out, and would later say QUIT on
-// it and wait out the reply timeout once more. With its reading side shut, that
-// wait ends at once and the connection is never used again; QUIT can still be
-// written, so no write fails.
+// it and wait out the reply timeout once more; abandoned, it is never used
+// again and that wait ends at once.
 void SmtpTransport::DropConnection() {
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
         socket != CURL_SOCKET_BAD) {
-        shutdown(socket, SHUT_RD);
+        AbandonConnection(socket);
     }
 }
 
@@ -263,7 +261,8 @@ Failure SmtpTransport::SendFailure(CURLcode code) const {
     return {MAPI_E_FAILURE, "message refused: " + Reason(code)};
 }
 
-CURLcode SmtpTransport::Transfer(const Envelope& envelope, const SpoolFile& message, off_t size) {
+CURLcode SmtpTransport::Transfer(const Envelope& envelope, const SpoolFile& message,
+                                 std::int64_t size) {
     CurlList recipients(nullptr, &curl_slist_free_all);
     for (const auto& recipient : envelope.recipients) {
         auto* grown = curl_slist_append(recipients.get(), ("<" + recipient + ">").c_str());
@@ -297,12 +296,12 @@ Status SmtpTransport::Send(const Envelope& envelope, const SpoolFile& message) {
     if (const auto* failure = FailureOf(size)) {
         return *failure;
     }
-    auto code = Transfer(envelope, message, std::get<off_t>(size));
+    auto code = Transfer(envelope, message, std::get<std::int64_t>(size));
     // The server closed the idle connection before it heard anything of this
     // message: nothing can have been delivered, so one new connection is safe.
     if (IsLostConnection(code) && m_conversation.Replies() == 0) {
         curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, 1L);
-        code = Transfer(envelope, message, std::get<off_t>(size));
+        code = Transfer(envelope, message, std::get<std::int64_t>(size));
         curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, 0L);
     }
     if (code != CURLE_OK) {

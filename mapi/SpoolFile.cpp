@@ -1,48 +1,13 @@
 #include "SpoolFile.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// /var/tmp rather than /tmp, which many systems keep in memory: a spooled
-// 100 MB attachment must not cost 100 MB of RAM.
-std::string TempDir() {
-    const char* dir = std::getenv("TMPDIR");
-    if (dir && *dir) {
-        return dir;
-    }
-    return access("/var/tmp", W_OK | X_OK) == 0 ? "/var/tmp" : "/tmp";
-}
-
-// Where O_TMPFILE is not supported, a named file is made and unlinked at once.
-int OpenNamedThenUnlink(const std::string& dir) {
-    std::string name = dir + "/simplemapi-XXXXXX";
-    const int fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0) {
-        unlink(name.c_str());
-    }
-    return fd;
-}
-
-} // namespace
+#include "LocalFile.h"
 
 Result<SpoolFile> SpoolFile::Create() {
-    const auto dir = TempDir();
-    int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        fd = OpenNamedThenUnlink(dir);
+    auto created = CreateTemporaryFile();
+    if (const auto* reason = std::get_if<std::string>(&created)) {
+        return Failure{MAPI_E_DISK_FULL, *reason};
     }
-    if (fd < 0) {
-        return Failure{MAPI_E_DISK_FULL,
-                       "cannot make a temporary file in " + dir + ": " + std::strerror(errno)};
-    }
-    return SpoolFile(fd);
+    return SpoolFile(std::get<int>(created));
 }
 
 SpoolFile::SpoolFile(SpoolFile&& other) noexcept : m_fd(other.m_fd) {
@@ -51,24 +16,24 @@ SpoolFile::SpoolFile(SpoolFile&& other) noexcept : m_fd(other.m_fd) {
 
 SpoolFile::~SpoolFile() {
     if (m_fd >= 0) {
-        close(m_fd);
+        CloseFile(m_fd);
     }
 }
 
-Result<off_t> SpoolFile::Size() const {
-    struct stat info {};
-    if (fstat(m_fd, &info) != 0) {
-        return Failure{MAPI_E_FAILURE, std::string("temporary file: ") + std::strerror(errno)};
+Result<std::int64_t> SpoolFile::Size() const {
+    auto size = FileSize(m_fd);
+    if (const auto* reason = std::get_if<std::string>(&size)) {
+        return Failure{MAPI_E_FAILURE, "temporary file: " + *reason};
     }
     if (auto failure = Rewind()) {
         return *failure;
     }
-    return info.st_size;
+    return std::get<std::int64_t>(size);
 }
 
 Status SpoolFile::Rewind() const {
-    if (lseek(m_fd, 0, SEEK_SET) != 0) {
-        return Failure{MAPI_E_FAILURE, std::string("temporary file: ") + std::strerror(errno)};
+    if (auto reason = SeekToStart(m_fd)) {
+        return Failure{MAPI_E_FAILURE, "temporary file: " + *reason};
     }
     return std::nullopt;
 }

@@ -2,7 +2,7 @@
 
 #include "Failure.h"
 
-#include <sys/types.h>
+#include <cstdint>
 
 // A finished message in an unnamed temporary file: built once, then read back
 // in pieces, so memory does not grow with the size of the attachments.
@@ -19,7 +19,7 @@ public:
 
     int Fd() const { return m_fd; }
     // Both leave the read position at the start. Fail with MAPI_E_FAILURE.
-    Result<off_t> Size() const;
+    Result<std::int64_t> Size() const;
     Status Rewind() const;
 
 private:

@@ -34,4 +34,5 @@ public:
 };
 
 std::unique_ptr<Transport> MakeSmtpTransport(const SmtpRoute& route, std::string password);
+// POSIX systems only (ProgramTransport_posix.cpp).
 std::unique_ptr<Transport> MakeProgramTransport(const ProgramRoute& route);

@@ -1,0 +1,9 @@
+#include "Socket.h"
+
+#include <sys/socket.h>
+
+// Only the reading side: a wait for a reply ends at once, and QUIT can still
+// be written, so no write fails.
+void AbandonConnection(curl_socket_t socket) {
+    shutdown(socket, SHUT_RD);
+}
