@@ -37,17 +37,20 @@ export DEBIAN_FRONTEND=noninteractive
 # Flags exported for this machine's compilers would reach the cross compilers.
 unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS
 
-# A prefix is only ever replaced when it is empty or one that this script made.
-if [ -n "$(ls -A "$prefix" 2>/dev/null)" ] && [ ! -e "$prefix/.mail-windows-prefix" ]; then
-  echo "$prefix is not empty and was not made by this script; choose another prefix." >&2
-  exit 1
-fi
+# A prefix or work folder is only ever emptied when it is empty already or one that this
+# script made.
+for folder in "$prefix:.mail-windows-prefix" "$work:.mail-windows-work"; do
+  if [ -n "$(ls -A "${folder%:*}" 2>/dev/null)" ] && [ ! -e "${folder%:*}/${folder##*:}" ]; then
+    echo "${folder%:*} is not empty and was not made by this script; choose another folder." >&2
+    exit 1
+  fi
+done
 if [ "$resume" != 1 ]; then
   rm -rf "$prefix"
   find "$work" -mindepth 1 -delete
 fi
 mkdir -p "$prefix/lib/pkgconfig" "$prefix/include" "$prefix/share/licenses/zlib"
-touch "$prefix/.mail-windows-prefix"
+touch "$prefix/.mail-windows-prefix" "$work/.mail-windows-work"
 times=$work/times.txt
 touch "$times"
 
@@ -316,7 +319,7 @@ rm -f "$prefix"/lib/*.la
 for lib in "$prefix"/lib/*.a; do
   step "Stripping $(basename "$lib")" $host-strip --strip-debug "$lib"
 done
-rm -rf "$prefix/bin" "$prefix/share/gdb" "$prefix/share/gettext" "$prefix/share/bash-completion"
+rm -rf "${prefix:?}/bin" "$prefix/share/gdb" "$prefix/share/gettext" "$prefix/share/bash-completion"
 echo "Mail libraries for Windows installed in $prefix"
 cat "$times"
 if [ "$own_work" = yes ]; then
