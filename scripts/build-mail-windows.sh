@@ -2,7 +2,7 @@
 # Builds the mail libraries of zorvel-mail.dll for 64-bit Windows, static, with Debian 12's
 # mingw-w64 (posix threads) from Debian's own source packages with their patches: libcurl
 # (Schannel TLS; SMTP, IMAP, POP3, HTTP), GLib 2.74 with libffi, PCRE2 and gettext's libintl,
-# and GMime 3.2. Each package's Debian copyright file goes into PREFIX/share/licenses/<package>/.
+# and GMime 3.2. Each library's Debian copyright file goes into PREFIX/share/licenses/<library>/.
 # About 12 minutes on 2 cores.
 # usage: build-mail-windows.sh PREFIX [WORKDIR]
 #   The prefix is relocatable: its pkg-config files name their own folder. Point
@@ -115,8 +115,8 @@ fetch_src() {
     step "Unpacking the source of $package" logged unpack.log dpkg-source -x --no-copy "${dscs[0]}" "$work/$dir"
     cd "$work"
   fi
-  mkdir -p "$prefix/share/licenses/$package"
-  step "Keeping the licence of $package" cp "$work/$dir/debian/copyright" "$prefix/share/licenses/$package/copyright"
+  mkdir -p "$prefix/share/licenses/$dir"
+  step "Keeping the licence of $package" cp "$work/$dir/debian/copyright" "$prefix/share/licenses/$dir/copyright"
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -207,7 +207,8 @@ if begin libintl; then
     --disable-rpath --disable-acl --without-libiconv-prefix --without-libintl-prefix \
     --disable-dependency-tracking --localedir=/usr/share/locale
   step "Building libintl" logged make.log make -C intl -j"$jobs"
-  step "Installing libintl" logged install.log make -C intl install
+  # Its locale.alias goes into the prefix, not over this machine's own.
+  step "Installing libintl" logged install.log make -C intl install localedir="$prefix/share/locale"
   cd "$work"
   finish libintl
 fi
