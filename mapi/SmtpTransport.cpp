@@ -165,6 +165,7 @@ void SmtpTransport::Configure() {
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, kStalledUploadSeconds);
     curl_easy_setopt(m_curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_SOCKOPTFUNCTION, &PrepareSendingSocket);
     if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle) {
         curl_easy_setopt(m_curl, CURLOPT_CAINFO, bundle);
     }

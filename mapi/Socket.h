@@ -6,3 +6,7 @@
 // used again and a last QUIT on it takes no time. One implementation per
 // platform.
 void AbandonConnection(curl_socket_t socket);
+
+// Sets up a new connection's socket for sending whole messages; a
+// CURLOPT_SOCKOPTFUNCTION. One implementation per platform.
+int PrepareSendingSocket(void* user, curl_socket_t socket, curlsocktype purpose);

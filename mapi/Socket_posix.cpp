@@ -7,3 +7,8 @@
 void AbandonConnection(curl_socket_t socket) {
     shutdown(socket, SHUT_RD);
 }
+
+// The system's own buffer sizing serves well here.
+int PrepareSendingSocket(void*, curl_socket_t, curlsocktype) {
+    return CURL_SOCKOPT_OK;
+}
