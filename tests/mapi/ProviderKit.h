@@ -44,6 +44,11 @@ private:
 // POSIX systems, not on Windows, where it refuses them with one sentence.
 bool ProviderRunsPrograms();
 
+// Empty when the system's certificate store refuses a certificate it does not
+// know, as every real system does; else why it cannot here: Wine's TLS layer
+// takes any certificate when no CA bundle is named.
+QString WhyTheSystemStoreCannotRefuse();
+
 // Files in `folder` that exist but cannot be attached on this platform, by
 // their names: on POSIX a FIFO, and one without read permission (not for root,
 // whom permissions do not stop); on Windows one that this process holds open

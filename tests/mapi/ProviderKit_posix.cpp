@@ -32,6 +32,10 @@ QStringList Provider::Exports() const {
     return names;
 }
 
+QString WhyTheSystemStoreCannotRefuse() {
+    return {};
+}
+
 bool ProviderRunsPrograms() {
     return true;
 }

@@ -44,6 +44,14 @@ bool ProviderRunsPrograms() {
     return false;
 }
 
+QString WhyTheSystemStoreCannotRefuse() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version");
+    return wine ? QStringLiteral("Wine's Schannel does not check a certificate against the "
+                                 "system's store; a real Windows does")
+                : QString();
+}
+
 UnsendableFiles::UnsendableFiles(const QString& folder) {
     const auto locked = folder + "/locked";
     QFile file(locked);
