@@ -6,11 +6,14 @@
 // usage: zorvel_provider_bench PROFILE PASSWORD MESSAGES FILE...
 
 #include "BenchSystem.h"
+#include "MailLibraryChoice.h"
+#include "SharedModule.h"
 #include "SimpleMapi.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,14 +25,18 @@ struct Calls {
     MapiLogoffFn logoff;
 };
 
+// Loaded as the program loads it, from beside this program; a shared module
+// stays loaded once loaded.
 bool LoadProvider(Calls& calls) {
-    void* provider = OpenProviderBesideProgram();
+    const std::string location = ProviderLocation(SharedModule::ProgramFolder());
+    const std::unique_ptr<SharedModule> provider = SharedModule::Load(location);
     if (!provider) {
+        std::fprintf(stderr, "%s did not load\n", location.c_str());
         return false;
     }
-    calls.logon = reinterpret_cast<MapiLogonFn>(ProviderCall(provider, "MAPILogon"));
-    calls.sendMail = reinterpret_cast<MapiSendMailFn>(ProviderCall(provider, "MAPISendMail"));
-    calls.logoff = reinterpret_cast<MapiLogoffFn>(ProviderCall(provider, "MAPILogoff"));
+    calls.logon = reinterpret_cast<MapiLogonFn>(provider->Find("MAPILogon"));
+    calls.sendMail = reinterpret_cast<MapiSendMailFn>(provider->Find("MAPISendMail"));
+    calls.logoff = reinterpret_cast<MapiLogoffFn>(provider->Find("MAPILogoff"));
     return calls.logon && calls.sendMail && calls.logoff;
 }
 
