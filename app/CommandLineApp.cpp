@@ -3,7 +3,7 @@
 #include "ApplicationName.h"
 #include "CommandRunner.h"
 #include "ExitStatus.h"
-#include "MapiLibrary.h"
+#include "MailLibraryChoice.h"
 #include "OpenProfileStore.h"
 #include "ProgramIdentity.h"
 #include "SendServiceParts.h"
@@ -44,7 +44,7 @@ int RunCommandLine(int argc, char** argv) {
         kCompanyKey, QCoreApplication::applicationName().toStdString(), storeProblem);
     const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
     SendServices services = record->Services();
-    CommandContext context{store.get(), storeProblem,    services,  MapiLibraryLocation(),
+    CommandContext context{store.get(), storeProblem,    services,  MailLibraryChoice(),
                            program,     kProgramVersion, std::cout, std::cerr};
     return CommandRunner(context).Run(*command);
 }

@@ -196,7 +196,7 @@ int CommandRunner::Send(const Command& command, GameRecord& game) {
     }
     MailSettings mail = ReadMailSettings(*m_context.store);
     ConsoleWindow window(game, m_context.out, m_context.err, command.yes);
-    MapiLibrary library(window, m_context.mailLibrary);
+    MapiLibrary library(window, m_context.mailLibraries);
     library.AllowLogonDialog(false);
     TurnDispatcher dispatcher(game, mail, window, library, m_context.services);
     if (requested.empty()) {

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "GameRecord.h"
+#include "MailLibraryChoice.h"
 #include "ProfileStore.h"
 #include "SendHistory.h"
 #include "SendServices.h"
@@ -15,8 +16,8 @@ struct CommandContext {
     ProfileStore* store;      // opened for reading only; null when it cannot be read
     std::string storeProblem; // why, when null
     SendServices& services;
-    std::string mailLibrary; // where the mail library is loaded from
-    std::string program;     // the name the host typed, for the help text
+    MailLibraryChoice mailLibraries; // which mail library a send loads
+    std::string program;             // the name the host typed, for the help text
     std::string version;
     std::ostream& out;
     std::ostream& err;

@@ -1,8 +1,10 @@
 # The mail libraries of the Windows provider (libcurl with Schannel, GMime,
 # GLib and what they need), linked in statically from the prefix that
-# scripts/build-mail-windows.sh makes, given as ZORVEL_MAIL_WINDOWS.
-# Defines the INTERFACE target zorvel_mail_windows_libraries.
-set(ZORVEL_MAIL_WINDOWS "" CACHE PATH "The mail libraries for Windows (scripts/build-mail-windows.sh)")
+# scripts/build-mail-windows.sh makes, given as ZORVEL_MAIL_WINDOWS (the
+# environment's value when the cache has none yet). Defines the INTERFACE
+# target zorvel_mail_windows_libraries.
+set(ZORVEL_MAIL_WINDOWS "$ENV{ZORVEL_MAIL_WINDOWS}"
+  CACHE PATH "The mail libraries for Windows (scripts/build-mail-windows.sh)")
 if(NOT EXISTS "${ZORVEL_MAIL_WINDOWS}/lib/pkgconfig/gmime-3.0.pc")
   message(FATAL_ERROR "ZORVEL_MAIL_WINDOWS='${ZORVEL_MAIL_WINDOWS}' holds no mail libraries for "
     "Windows; scripts/build-windows.sh finds or builds them.")

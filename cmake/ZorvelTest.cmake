@@ -36,8 +36,10 @@ function(zorvel_add_test name)
     LABELS "${ARG_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_STATE_HOME=${home}/.local/state;${ARG_ENVIRONMENT}")
   if(ZORVEL_WINE_SESSION)
-    # Wine swaps any MAPI32.DLL for its own unless told to load ours.
-    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=mapi32=n")
+    # Wine swaps any MAPI32.DLL for its own unless told to load ours. The
+    # session's bridge runs the Linux programs a test needs (SupportProcess).
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "WINEDLLOVERRIDES=mapi32=n" "ZORVEL_WINE_BRIDGE=Z:${ZORVEL_WINE_SESSION}/bridge")
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()

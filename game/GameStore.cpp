@@ -24,19 +24,19 @@ GameStore::GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, 
     : m_store(store), m_game(game), m_mail(mail), m_window(window), m_selector(selector) {}
 
 void GameStore::ReadSettings() {
-    {
-        StoreReading reading(m_store);
-        ReadSettingsValues();
-    }
-    const std::string notice = m_store.TakeOpeningNotice();
-    if (!notice.empty()) {
-        m_window.ShowMessage(notice);
-    }
-}
-
-void GameStore::ReadSettingsValues() {
+    StoreReading reading(m_store);
     m_game.name = m_store.ReadStoreText(kSettings, "LastGame", "");
     m_mail = ReadMailSettings(m_store);
+}
+
+void GameStore::TellOpeningNotice() {
+    const OpeningNotice notice = m_store.TakeOpeningNotice();
+    if (notice.damageFoundAfterReading) {
+        LoadGameList();
+    }
+    if (!notice.text.empty()) {
+        m_window.ShowMessage(notice.text);
+    }
 }
 
 void GameStore::WriteSettings() {

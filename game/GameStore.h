@@ -18,9 +18,15 @@ public:
     GameStore(ProfileStore& store, GameRecord& game, MailSettings& mail, GameWindow& window,
               GameSelector& selector);
 
-    // name from "LastGame", then the mail options; then tells the host what
-    // the store reports about its opening (read-only, damaged), if anything.
+    // name from "LastGame", then the mail options.
     void ReadSettings();
+    // Once the window shows: tells the host what the store reports about its
+    // opening (read-only, damaged), if anything; may wait for the store's
+    // check. When that check finds the store damaged after the window read it,
+    // the game and mail options shown stay, for Exit to store into the new
+    // store, but the list is read again: the selector lists only the games
+    // the store holds, and the game shown is among them only once stored.
+    void TellOpeningNotice();
     // "LastGame" and the mail options.
     void WriteSettings();
     // Fills the selector with the stored list, in place of its entries; repairs
@@ -47,7 +53,6 @@ public:
     bool Exit();
 
 private:
-    void ReadSettingsValues();
     // Closes the gap the entry at `found` leaves in the stored list.
     void MoveEntriesDown(const StoredGameList& list, int found);
     void WriteGameSection(const std::string& section);

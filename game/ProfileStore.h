@@ -13,6 +13,16 @@ struct NumberedText {
     bool operator==(const NumberedText&) const = default;
 };
 
+// What the host should know about the store since it was opened.
+struct OpeningNotice {
+    // Empty when nothing.
+    std::string text;
+    // Damage was found only after the store had been read from: what was read
+    // is not in the store now (a new one, or none when the file could not be
+    // moved aside).
+    bool damageFoundAfterReading = false;
+};
+
 // The per-user store of named sections holding named texts and 32-bit
 // integers. A missing or unreadable value reads as the default given.
 class ProfileStore {
@@ -61,6 +71,7 @@ public:
     virtual bool TakeWriteFailure() = 0;
 
     // What the host should know about the store since it was opened (it is
-    // read-only, it was damaged and replaced...), once; empty when nothing.
-    virtual std::string TakeOpeningNotice() { return {}; }
+    // read-only, it was damaged and replaced...), once. May wait for a check
+    // of the store that its opening left running.
+    virtual OpeningNotice TakeOpeningNotice() { return {}; }
 };

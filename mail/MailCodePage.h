@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-// The code page the mail library's texts are in. One implementation per platform.
+// The code page a mail library's texts are in.
 class MailCodePage {
 public:
     virtual ~MailCodePage() = default;
@@ -14,5 +14,7 @@ public:
     virtual std::string Encode(std::string_view utf8) const = 0;
 };
 
-// What this system's mail library takes: the ANSI code page on Windows, UTF-8 elsewhere.
-const MailCodePage& SystemMailCodePage();
+// What our own provider takes: the program's UTF-8 texts as they are.
+const MailCodePage& Utf8MailCodePage();
+// What MAPI32.DLL takes: the system's ANSI code page. Windows only.
+const MailCodePage& AnsiMailCodePage();

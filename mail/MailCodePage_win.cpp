@@ -85,7 +85,7 @@ private:
 };
 } // namespace
 
-const MailCodePage& SystemMailCodePage() {
+const MailCodePage& AnsiMailCodePage() {
     static const AnsiCodePage codePage;
     return codePage;
 }

@@ -10,28 +10,46 @@ template <typename Function> Function Find(const SharedModule& module, const cha
 }
 } // namespace
 
+MapiLibrary::MapiLibrary(MessageSink& sink, MailLibraryChoice choice)
+    : m_sink(sink), m_choice(std::move(choice)), m_codePage(&Utf8MailCodePage()) {}
+
 MapiLibrary::MapiLibrary(MessageSink& sink, std::string location, const MailCodePage& codePage)
-    : m_sink(sink), m_location(std::move(location)), m_codePage(codePage) {}
+    : MapiLibrary(sink, MailLibraryChoice::Fixed(std::move(location), codePage)) {}
 
 MapiLibrary::~MapiLibrary() {
     ReleaseResolvedNames();
 }
 
-bool MapiLibrary::Bind() {
-    if (!m_module) {
-        m_module = SharedModule::Load(m_location);
-        if (!m_module) {
-            m_sink.ShowMessage("Unable to load mail system support.");
-            return false;
-        }
+bool MapiLibrary::Bind(std::string_view profile) {
+    // Names resolved by one library go back to that library, not the next.
+    ReleaseResolvedNames();
+    m_entryPoints = {};
+    const MailLibraryPick pick = m_choice.For(profile);
+    m_codePage = pick.codePage;
+    const SharedModule* module = Held(pick.location);
+    if (module == nullptr) {
+        return false;
     }
-    m_entryPoints = LookUp(*m_module);
+    m_entryPoints = LookUp(*module);
     const EntryPoints& found = m_entryPoints;
     if (!found.logon || !found.resolveName || !found.sendMail || !found.logoff) {
         m_sink.ShowMessage("Mail system DLL is invalid.");
         return false;
     }
     return true;
+}
+
+const SharedModule* MapiLibrary::Held(const std::string& location) {
+    const auto held = m_modules.find(location);
+    if (held != m_modules.end()) {
+        return held->second.get();
+    }
+    std::unique_ptr<SharedModule> module = SharedModule::Load(location);
+    if (!module) {
+        m_sink.ShowMessage("Unable to load mail system support.");
+        return nullptr;
+    }
+    return m_modules.emplace(location, std::move(module)).first->second.get();
 }
 
 MapiLibrary::EntryPoints MapiLibrary::LookUp(const SharedModule& module) {
@@ -46,8 +64,8 @@ MapiLibrary::EntryPoints MapiLibrary::LookUp(const SharedModule& module) {
 
 bool MapiLibrary::Logon(MapiUIParam owner, const std::string& profile,
                         const std::string& password) {
-    const std::string encodedProfile = m_codePage.Encode(profile);
-    const std::string encodedPassword = m_codePage.Encode(password);
+    const std::string encodedProfile = m_codePage->Encode(profile);
+    const std::string encodedPassword = m_codePage->Encode(password);
     m_lastResult = CallLogon(owner, encodedProfile, encodedPassword, 0);
     if (m_lastResult == MAPI_E_LOGIN_FAILURE && m_logonDialogAllowed) {
         m_lastResult =
@@ -71,7 +89,7 @@ MapiULong MapiLibrary::CallLogon(MapiUIParam owner, const std::string& profile,
 }
 
 std::optional<MapiRecipDesc> MapiLibrary::ResolveName(MapiUIParam owner, const std::string& name) {
-    std::string nameCopy = m_codePage.Encode(name);
+    std::string nameCopy = m_codePage->Encode(name);
     MapiRecipDesc* resolved = nullptr;
     m_lastResult = m_entryPoints.resolveName(m_session, owner, nameCopy.data(), 0, 0, &resolved);
     if (m_lastResult == SUCCESS_SUCCESS && resolved == nullptr) {

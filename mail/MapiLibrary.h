@@ -2,45 +2,38 @@
 
 #include "DispatchWindow.h"
 #include "MailCodePage.h"
+#include "MailLibraryChoice.h"
 #include "SharedModule.h"
 #include "SimpleMapi.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#ifdef _WIN32
-inline constexpr std::string_view kMapiLibraryName = "MAPI32.DLL";
-#else
-// Our own provider, built next to the program.
-inline constexpr std::string_view kMapiLibraryName = "libsimplemapi.so";
-#endif
-
-// Where the mail library is loaded from. Windows: the bare name for the
-// system's own search. Elsewhere: `programFolder` when it holds the library
-// (the build tree), else its ../lib/zorvel (an installed program), else the
-// path in `programFolder`, which then fails to load: never the system's search.
-std::string MapiLibraryLocation(const std::string& programFolder = SharedModule::ProgramFolder());
-
-// The Simple MAPI binding: loads the mail library once and keeps it, opens one
-// session at a time, and shows each refused call's fixed text on `sink`.
-// Texts are handed over in `codePage`; the texts shown stay UTF-8.
-// Every call but Bind needs a successful Bind first; every call but Logon
-// needs a session.
+// The Simple MAPI binding: at each Bind picks the mail library for the Email
+// Profile and loads it unless held (each stays loaded for the program's life),
+// opens one session at a time, and shows each refused call's fixed text on
+// `sink`. Texts are handed over in the picked library's code page; the texts
+// shown stay UTF-8. Every call but Bind needs a successful Bind first; every
+// call but Logon needs a session.
 class MapiLibrary {
 public:
-    explicit MapiLibrary(MessageSink& sink, std::string location = MapiLibraryLocation(),
-                         const MailCodePage& codePage = SystemMailCodePage());
+    explicit MapiLibrary(MessageSink& sink, MailLibraryChoice choice = MailLibraryChoice());
+    // Always the library at `location`, whatever the profile.
+    MapiLibrary(MessageSink& sink, std::string location,
+                const MailCodePage& codePage = Utf8MailCodePage());
     ~MapiLibrary();
     MapiLibrary(const MapiLibrary&) = delete;
     MapiLibrary& operator=(const MapiLibrary&) = delete;
 
-    // Loads the library unless held, then looks up its calls afresh.
-    // Fails with "Unable to load mail system support." (nothing held, the next
-    // Bind loads again) or "Mail system DLL is invalid." (the library is kept).
-    bool Bind();
+    // Picks the library `profile` is sent through, loads it unless held, then
+    // looks up its calls afresh. Fails with "Unable to load mail system
+    // support." (nothing held, the next Bind loads again) or "Mail system DLL
+    // is invalid." (the library is kept).
+    bool Bind(std::string_view profile);
 
     // Tries once more with the logon dialog allowed when the first answer is
     // a login failure, unless dialogs are not allowed. Fails with the logon
@@ -66,8 +59,12 @@ public:
 
     // The code the last of Logon, ResolveName, SendMail or Logoff returned.
     MapiULong LastResult() const { return m_lastResult; }
-    // What the library's texts must be in.
-    const MailCodePage& CodePage() const { return m_codePage; }
+    // What the bound library's texts must be in.
+    const MailCodePage& CodePage() const { return *m_codePage; }
+    // What they will be in once `profile` is bound: for checks before loading.
+    const MailCodePage& CodePageFor(std::string_view profile) const {
+        return *m_choice.For(profile).codePage;
+    }
 
 private:
     struct EntryPoints {
@@ -79,13 +76,15 @@ private:
     };
 
     static EntryPoints LookUp(const SharedModule& module);
+    // Null after saying so when the library at `location` cannot be loaded.
+    const SharedModule* Held(const std::string& location);
     MapiULong CallLogon(MapiUIParam owner, const std::string& profile, const std::string& password,
                         MapiFlags flags);
 
     MessageSink& m_sink;
-    std::string m_location;
-    const MailCodePage& m_codePage;
-    std::unique_ptr<SharedModule> m_module;
+    MailLibraryChoice m_choice;
+    const MailCodePage* m_codePage;
+    std::map<std::string, std::unique_ptr<SharedModule>> m_modules; // by location
     EntryPoints m_entryPoints;
     MapiSession m_session = 0;
     MapiULong m_lastResult = SUCCESS_SUCCESS;

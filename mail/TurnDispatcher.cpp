@@ -100,7 +100,7 @@ std::vector<int> TurnDispatcher::RunOnce(const std::vector<int>& requested) {
     if (!run) {
         return {};
     }
-    if (!m_library.Bind()) {
+    if (!m_library.Bind(m_settings.mailProfile)) {
         m_status = RunStatus::MailUnavailable;
         return {};
     }
@@ -133,7 +133,7 @@ std::vector<int> TurnDispatcher::Conclude(const Outcome& outcome) {
 
 bool TurnDispatcher::TextsFit() {
     const std::vector<std::string> problems =
-        MailTextProblems(m_game, m_settings, m_library.CodePage());
+        MailTextProblems(m_game, m_settings, m_library.CodePageFor(m_settings.mailProfile));
     if (!problems.empty()) {
         m_window.ShowMessage(Lines(problems));
     }
@@ -346,7 +346,7 @@ void TurnDispatcher::RunTestMessage() {
     Run run;
     run.lock = LockGame();
     // The record is read only for a run that will go ahead.
-    if (!run.lock || !m_library.Bind()) {
+    if (!run.lock || !m_library.Bind(m_settings.mailProfile)) {
         return;
     }
     std::string problem;

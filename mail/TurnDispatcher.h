@@ -15,11 +15,11 @@
 
 // The "Send Files" run: mails every selected player of the game on screen his
 // turn file (and the further file when ticked) and reports how many went out.
-// Before anything is loaded the texts must fit the library's code page and
-// every file must be there; warnings about files that look stale need the
-// host's word. The run's messages are recorded before the first goes, each
-// again before and after it goes, and a run that did not send everything
-// says who got his turn.
+// Before anything is loaded the texts must fit the code page of the library
+// the Email Profile picks and every file must be there; warnings about files
+// that look stale need the host's word. The run's messages are recorded
+// before the first goes, each again before and after it goes, and a run that
+// did not send everything says who got his turn.
 class TurnDispatcher {
 public:
     // How the last run ended, for callers that must say so without a window.

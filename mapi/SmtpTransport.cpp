@@ -165,6 +165,7 @@ void SmtpTransport::Configure() {
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, kStalledUploadSeconds);
     curl_easy_setopt(m_curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_SOCKOPTFUNCTION, &PrepareSendingSocket);
     if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle) {
         curl_easy_setopt(m_curl, CURLOPT_CAINFO, bundle);
     }
@@ -190,14 +191,13 @@ CURLcode SmtpTransport::Perform() {
 }
 
 // libcurl keeps a connection whose reply timed out, and would later say QUIT on
-// it and wait out the reply timeout once more. With its reading side shut, that
-// wait ends at once and the connection is never used again; QUIT can still be
-// written, so no write fails.
+// it and wait out the reply timeout once more; abandoned, it is never used
+// again and that wait ends at once.
 void SmtpTransport::DropConnection() {
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
         socket != CURL_SOCKET_BAD) {
-        StopReading(socket);
+        AbandonConnection(socket);
     }
 }
 

@@ -11,9 +11,11 @@ if [ "${1:-}" = "--windows" ]; then
     cmake ninja-build
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     qt6-base-dev qt6-base-dev-tools
+    libz-mingw-w64-dev  # the mail provider links it statically
     wine64 fonts-wine
     xvfb openbox
     nsis
+    python3 python3-aiosmtpd openssl  # the provider's tests, through the Wine session's bridge
   )
 elif [ "${1:-}" = "--package" ]; then
   packages=(

@@ -3,7 +3,7 @@
 # setup program with CPack's NSIS generator:
 # dist/zorvel-<version>-win64-setup.exe. Builds in build-windows/, or in
 # $ZORVEL_BUILD_DIR when that is set.
-# Usage: scripts/package-windows.sh [--no-qt-build] [extra cmake options...]
+# Usage: scripts/package-windows.sh [--no-toolchain-build] [extra cmake options...]
 #   (passed on to scripts/build-windows.sh)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -7,7 +7,10 @@
 #   wine-session.sh test DIR PROGRAM [ARGS...]  run a QTest program in it and
 #                                               print its log
 #   wine-session.sh stop DIR    stop everything and delete DIR
+# The session also runs the bridge through which its Windows tests start the
+# Linux programs they need (tests/support/wine_bridge.py), in DIR/bridge.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 # A Western system (ANSI code page 1252) with UTF-8 file names, whatever this
 # machine's locale: C.UTF-8 is always there, where en_US.UTF-8 may not be.
 wine=(env LC_ALL=C.UTF-8 /usr/lib/wine/wine64)
@@ -54,9 +57,35 @@ stop_pid() {
   fi
 }
 
+start_bridge() {
+  setsid /usr/bin/python3 "$here/../tests/support/wine_bridge.py" --dir "$dir/bridge" \
+    --wineprefix "$WINEPREFIX" </dev/null >"$dir/bridge.log" 2>&1 &
+  echo $! >"$dir/bridge.pid"
+  for _ in $(seq 100); do
+    [ -e "$dir/bridge/ready" ] && return
+    sleep 0.1
+  done
+  echo "The Linux bridge did not start: $(cat "$dir/bridge.log")" >&2
+  exit 1
+}
+
+# The bridge ends the programs it started before it exits.
+stop_bridge() {
+  local pid
+  [ -f "$dir/bridge.pid" ] || return 0
+  pid=$(cat "$dir/bridge.pid")
+  kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 150); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+
 case "$command" in
   start)
     # A session left behind by an interrupted run: end its display first.
+    stop_bridge
     stop_pid "$dir/openbox.pid"
     stop_pid "$dir/xvfb.pid"
     rm -rf "$dir"
@@ -69,6 +98,7 @@ case "$command" in
     # Debian's Wine does not find its own fonts, Tahoma among them, the face
     # behind the dialog font "MS Shell Dlg 2"; the prefix gets them directly.
     ln -s /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    start_bridge
     ;;
   run)
     use_session
@@ -87,6 +117,7 @@ case "$command" in
   stop)
     use_session
     /usr/lib/wine/wineserver -k 2>/dev/null || true
+    stop_bridge
     stop_pid "$dir/openbox.pid"
     stop_pid "$dir/xvfb.pid"
     rm -rf "$dir"

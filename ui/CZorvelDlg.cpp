@@ -1,5 +1,6 @@
 #include "CZorvelDlg.h"
 
+#include "AfterFirstExposure.h"
 #include "CAboutDlg.h"
 #include "CEmailOptionsDlg.h"
 #include "DialogTemplate.h"
@@ -57,18 +58,19 @@ MainWindowControls BuildControls(QDialog& dialog) {
 } // namespace
 
 CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, SendServices sendServices,
-                       std::string mailLibrary, QWidget* parent)
+                       MailLibraryChoice mailLibraries, QWidget* parent)
     : QDialog(parent), m_controls(BuildControls(*this)),
       m_selector(new GameSelectorBox(*m_controls.gameSelector)),
       m_inputBlocker(new InputBlocker(*this)), m_profileStore(std::move(store)),
       m_store(*m_profileStore, m_game, m_mail, *this, *m_selector),
-      m_mapi(*this, std::move(mailLibrary)), m_sendServices(sendServices),
+      m_mapi(*this, std::move(mailLibraries)), m_sendServices(sendServices),
       m_progress(new SendProgressDlg(this)),
       m_dispatcher(m_game, m_mail, *this, m_mapi, m_sendServices) {
     MessageBoxes::SetOwner(this);
     StartUp();
     ConnectHandlers();
     ConnectMenus();
+    new AfterFirstExposure(*this, [this] { m_store.TellOpeningNotice(); });
 }
 
 void CZorvelDlg::StartUp() {

@@ -28,9 +28,10 @@ class CZorvelDlg : public QDialog, public GameWindow, public DispatchWindow, pub
 public:
     // `store` keeps the games between runs; `sendServices` are the files,
     // send record, clock and run locks that "Send Files" reaches, and must
-    // outlive the window; `mailLibrary` names the Simple MAPI library it loads.
+    // outlive the window; `mailLibraries` picks the Simple MAPI library each
+    // send loads.
     CZorvelDlg(std::unique_ptr<ProfileStore> store, SendServices sendServices,
-               std::string mailLibrary = MapiLibraryLocation(), QWidget* parent = nullptr);
+               MailLibraryChoice mailLibraries = MailLibraryChoice(), QWidget* parent = nullptr);
     ~CZorvelDlg() override;
 
     // Controls into the records; false, after saying so, when the message

@@ -1,5 +1,6 @@
 #include "SqliteProfileStore.h"
 
+#include "BackgroundPageCheck.h"
 #include "CaseFolding.h"
 #include "DamagedStoreFile.h"
 #include "OwnerOnlyFile.h"
@@ -55,11 +56,6 @@ std::int64_t SeriesNumber(std::string_view key, std::size_t prefixLength) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
     const bool whole = error == std::errc() && end == digits.data() + digits.size();
     return whole && digits.front() != '0' ? number : 0;
-}
-
-bool IsDamage(int result) {
-    const int primary = result & 0xff;
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
 bool BothCompanionsExist(const std::filesystem::path& file) {
@@ -177,7 +173,7 @@ void SqliteProfileStore::BeginTransaction() {
     }
     // Immediate: a transaction that reads first and writes later could not
     // wait for another writer, it would fail at once.
-    m_transactionFailed = !EnsureOpen() || !Execute("BEGIN IMMEDIATE");
+    m_transactionFailed = !EnsureOpen() || !SettleCheck() || !Execute("BEGIN IMMEDIATE");
 }
 
 void SqliteProfileStore::EndTransaction() {
@@ -215,8 +211,9 @@ bool SqliteProfileStore::TakeWriteFailure() {
     return std::exchange(m_writeFailed, false);
 }
 
-std::string SqliteProfileStore::TakeOpeningNotice() {
-    return std::exchange(m_notice, {});
+OpeningNotice SqliteProfileStore::TakeOpeningNotice() {
+    SettleCheck();
+    return {std::exchange(m_notice, {}), std::exchange(m_damageFoundAfterReading, false)};
 }
 
 // A read-only store is opened once, by OpenForReading: one that was missing
@@ -227,6 +224,7 @@ bool SqliteProfileStore::EnsureOpen() {
 
 bool SqliteProfileStore::OpenDatabase() {
     const StoreFileAccess access = InspectStoreFile(m_file);
+    const bool firstOpening = std::exchange(m_firstOpening, false);
     Opening opening = Opening::Failed;
     switch (access.state) {
     case StoreFileAccess::State::Unreadable:
@@ -236,8 +234,10 @@ bool SqliteProfileStore::OpenDatabase() {
         opening = OpenReadOnly(access.reason);
         break;
     case StoreFileAccess::State::Missing:
+        opening = OpenWritable(false);
+        break;
     case StoreFileAccess::State::Writable:
-        opening = OpenWritable();
+        opening = OpenWritable(firstOpening);
         break;
     }
     return opening == Opening::Damaged ? ReplaceDamaged() : opening == Opening::Open;
@@ -260,16 +260,20 @@ std::string SqliteProfileStore::OpenToRead() {
                                                         : ReadingProblem(m_file, m_failure);
 }
 
-SqliteProfileStore::Opening SqliteProfileStore::OpenWritable() {
+SqliteProfileStore::Opening SqliteProfileStore::OpenWritable(bool checkLater) {
     if (!PrepareOwnerOnlyFile(m_file)) {
         return Opening::Failed;
     }
     // The file exists by now, owner-only; sqlite gives its journals the same mode.
-    Opening opening = OpenConnection(m_file.string(), SQLITE_OPEN_READWRITE);
-    // A table of that name is checked before anything is written, so that a
-    // damaged file is kept as it was found.
-    if (opening == Opening::Open && HasStoreTable()) {
+    Opening opening = checkLater ? OpenConnection(m_file.string(), SQLITE_OPEN_READWRITE)
+                                 : OpenChecked(m_file.string(), SQLITE_OPEN_READWRITE);
+    // The schema is read and a table of that name checked before anything is
+    // written, so that a file that is not a store is kept as it was found.
+    const int table = opening == Opening::Open ? FindStoreTable() : SQLITE_DONE;
+    if (table == SQLITE_ROW) {
         opening = PrepareStatements(true);
+    } else if (table != SQLITE_DONE) {
+        opening = FailOnError(table);
     }
     if (opening != Opening::Open) {
         return opening;
@@ -279,7 +283,15 @@ SqliteProfileStore::Opening SqliteProfileStore::OpenWritable() {
         !Execute(kCreateTable)) {
         return Fail(Opening::Failed);
     }
-    return m_read ? Opening::Open : PrepareStatements(true);
+    opening = m_read ? Opening::Open : PrepareStatements(true);
+    if (opening != Opening::Open) {
+        return opening;
+    }
+    // Started once the file is in WAL mode, where its reading waits for no writer.
+    if (checkLater) {
+        m_check = std::make_unique<BackgroundPageCheck>(m_file, m_busyTimeout);
+    }
+    return Opening::Open;
 }
 
 // With both of its companion files present the store is opened read-only and
@@ -291,11 +303,11 @@ SqliteProfileStore::Opening SqliteProfileStore::OpenReadOnly(const std::string& 
     bool immutable = !BothCompanionsExist(m_file);
     Opening opening = Opening::Failed;
     if (!immutable) {
-        opening = OpenConnection(m_file.string(), SQLITE_OPEN_READONLY);
+        opening = OpenChecked(m_file.string(), SQLITE_OPEN_READONLY);
         immutable = opening == Opening::Failed;
     }
     if (immutable) {
-        opening = OpenConnection(ImmutableUri(m_file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+        opening = OpenChecked(ImmutableUri(m_file), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
     }
     if (opening == Opening::Open) {
         opening = PrepareStatements(false);
@@ -311,35 +323,45 @@ SqliteProfileStore::Opening SqliteProfileStore::OpenConnection(const std::string
         return Fail(Opening::Failed);
     }
     sqlite3_busy_timeout(m_db, static_cast<int>(m_busyTimeout.count()));
-    return CheckIntact();
+    return Opening::Open;
 }
 
-// Every page is read once at opening, so that damage is found here and not
-// in the middle of a later write, where it could only be reported as a
-// write that failed.
+SqliteProfileStore::Opening SqliteProfileStore::OpenChecked(const std::string& name, int flags) {
+    const Opening opening = OpenConnection(name, flags);
+    return opening == Opening::Open ? CheckIntact() : opening;
+}
+
 SqliteProfileStore::Opening SqliteProfileStore::CheckIntact() {
-    Opening opening = Opening::Open;
-    std::string damage;
-    {
-        SqliteStatement check(m_db, "PRAGMA quick_check(1)");
-        const int result = check.IsValid() ? check.Step() : sqlite3_errcode(m_db);
-        if (result == SQLITE_ROW) {
-            opening = check.ColumnText(0) == "ok" ? Opening::Open : Opening::Damaged;
-            // Its own report names pages and cells, of no use to the host.
-            damage = sqlite3_errstr(SQLITE_CORRUPT);
-        } else {
-            opening = IsDamage(result) ? Opening::Damaged : Opening::Failed;
-            damage = sqlite3_errmsg(m_db);
-        }
+    const PageCheck check = CheckPages(m_db);
+    switch (check.verdict) {
+    case PageCheck::Verdict::Intact:
+        return Opening::Open;
+    case PageCheck::Verdict::Damaged:
+        return Fail(Opening::Damaged, "it is damaged (" + check.why + ')');
+    case PageCheck::Verdict::Failed:
+        break;
     }
-    if (opening == Opening::Open) {
-        return opening;
+    return Fail(Opening::Failed, check.why);
+}
+
+// A check that could not run to its end leaves the store open: the
+// connection works, and damage it meets later still fails a write.
+bool SqliteProfileStore::SettleCheck() {
+    if (!m_check) {
+        return m_db != nullptr;
     }
-    return Fail(opening, opening == Opening::Damaged ? "it is damaged (" + damage + ')' : "");
+    const bool damaged = m_check->Result().verdict == PageCheck::Verdict::Damaged;
+    m_check.reset();
+    if (!damaged) {
+        return true;
+    }
+    Close();
+    m_damageFoundAfterReading = true;
+    return ReplaceDamaged();
 }
 
 SqliteProfileStore::Opening SqliteProfileStore::PrepareStatements(bool writable) {
-    if (!writable && !HasStoreTable()) {
+    if (!writable && FindStoreTable() != SQLITE_ROW) {
         return Opening::Open;
     }
     int result = SQLITE_OK;
@@ -359,17 +381,16 @@ SqliteProfileStore::Opening SqliteProfileStore::PrepareStatements(bool writable)
         return Opening::Open;
     }
     // Our statements fit our table: a table of that name they do not fit is not ours.
-    const std::string why = sqlite3_errmsg(m_db);
     if ((result & 0xff) == SQLITE_ERROR) {
-        return Fail(Opening::Damaged, "it is not a settings store (" + why + ')');
+        return Fail(Opening::Damaged,
+                    "it is not a settings store (" + std::string(sqlite3_errmsg(m_db)) + ')');
     }
-    return IsDamage(result) ? Fail(Opening::Damaged, "it is damaged (" + why + ')')
-                            : Fail(Opening::Failed);
+    return FailOnError(result);
 }
 
-bool SqliteProfileStore::HasStoreTable() {
+int SqliteProfileStore::FindStoreTable() {
     SqliteStatement find(m_db, "SELECT 1 FROM sqlite_schema WHERE name = 'store_value'");
-    return find.IsValid() && find.Step() == SQLITE_ROW;
+    return find.IsValid() ? find.Step() : sqlite3_errcode(m_db);
 }
 
 bool SqliteProfileStore::ReplaceDamaged() {
@@ -380,7 +401,7 @@ bool SqliteProfileStore::ReplaceDamaged() {
         return false;
     }
     m_notice = DamagedNotice(m_file.string(), aside.string());
-    return OpenWritable() == Opening::Open;
+    return OpenWritable(false) == Opening::Open;
 }
 
 SqliteProfileStore::Opening SqliteProfileStore::Fail(Opening opening, std::string reason) {
@@ -389,7 +410,17 @@ SqliteProfileStore::Opening SqliteProfileStore::Fail(Opening opening, std::strin
     return opening;
 }
 
+SqliteProfileStore::Opening SqliteProfileStore::FailOnError(int result) {
+    if (IsDamage(result)) {
+        return Fail(Opening::Damaged, "it is damaged (" + std::string(sqlite3_errmsg(m_db)) + ')');
+    }
+    return Fail(Opening::Failed);
+}
+
+// The check is joined first: the file is then free to be moved aside.
 void SqliteProfileStore::Close() {
+    m_check.reset();
+    m_readingOpen = false;
     m_read.reset();
     m_write.reset();
     m_series.reset();
@@ -436,7 +467,8 @@ bool SqliteProfileStore::FindValue(std::string_view section, std::string_view na
 
 bool SqliteProfileStore::PrepareWrite(std::string_view section, std::string_view name,
                                       const char* type) {
-    if ((m_transactionDepth > 0 && m_transactionFailed) || !EnsureOpen() || !m_write) {
+    if ((m_transactionDepth > 0 && m_transactionFailed) || !EnsureOpen() || !SettleCheck() ||
+        !m_write) {
         RecordWriteFailure();
         return false;
     }

@@ -8,6 +8,7 @@
 
 struct sqlite3;
 class SqliteStatement;
+class BackgroundPageCheck;
 
 // The profile store as one SQLite database file: one row per value with its
 // section, name, type and content; section and value names compared without
@@ -18,7 +19,11 @@ class SqliteStatement;
 // A file that cannot be written is opened read-only and its mode left alone;
 // a damaged file is moved aside and a new store started. Either is told once
 // through TakeOpeningNotice.
-// One store object belongs to one thread.
+// Every page is checked at opening, so that damage is found then and not in
+// the middle of a later write, where it could only be told as a failed write.
+// The first opening of a writable file leaves that check to a thread of its
+// own and reads meanwhile; TakeOpeningNotice and the first write wait for it.
+// One store object belongs to one thread, which alone uses its connection.
 class SqliteProfileStore final : public ProfileStore {
 public:
     static constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
@@ -50,7 +55,7 @@ public:
     void BeginReading() override;
     void EndReading() override;
     bool TakeWriteFailure() override;
-    std::string TakeOpeningNotice() override;
+    OpeningNotice TakeOpeningNotice() override;
 
 private:
     enum class Opening { Open, Failed, Damaged };
@@ -61,16 +66,25 @@ private:
     bool OpenDatabase();
     // Read-only access; empty when the store opened or is missing, else why not.
     std::string OpenToRead();
-    Opening OpenWritable();
+    // With `checkLater` the pages are checked by a BackgroundPageCheck.
+    Opening OpenWritable(bool checkLater);
     Opening OpenReadOnly(const std::string& reason);
-    // Opens `name` and checks every page; closed again unless Open.
+    // Opens `name`; closed again unless Open.
     Opening OpenConnection(const std::string& name, int flags);
+    // OpenConnection, then CheckIntact.
+    Opening OpenChecked(const std::string& name, int flags);
     Opening CheckIntact();
+    // Waits for the check the opening left running and replaces a damaged
+    // store as at opening. False when no store is open after it.
+    bool SettleCheck();
     Opening PrepareStatements(bool writable);
-    bool HasStoreTable();
+    // SQLITE_ROW when the file holds a table of our name, SQLITE_DONE when not, else why not.
+    int FindStoreTable();
     bool ReplaceDamaged();
     // Closes the connection; `reason` ends "... cannot be read: ", else sqlite says why.
     Opening Fail(Opening opening, std::string reason = {});
+    // Fail for the sqlite error `result`: Damaged when it says so, else Failed.
+    Opening FailOnError(int result);
     void Close();
     bool Execute(const char* sql);
     bool ExecuteWaiting(const char* sql);
@@ -98,7 +112,12 @@ private:
     // are refused and it is rolled back, so no half game reaches the disk.
     bool m_transactionFailed = false;
     bool m_writeFailed = false;
+    // Only the first opening checks in the background: a later one follows a
+    // failed opening, and may meet a damaged file that could not be moved.
+    bool m_firstOpening = true;
+    std::unique_ptr<BackgroundPageCheck> m_check;
     std::string m_notice;
+    bool m_damageFoundAfterReading = false;
     // Why the last opening failed, for a read-only store's problem.
     std::string m_failure;
 };

@@ -1,17 +1,19 @@
-// Sends N messages through the provider next to this program, each carrying the
-// given files, from one logon to its logoff, and prints the wall time and the
-// peak resident memory of the whole process.
+// Sends N messages through the provider next to this program (libsimplemapi.so,
+// zorvel-mail.dll), each carrying the given files, from one logon to its
+// logoff, and prints the wall time and the peak resident memory of the whole
+// process.
 //
 // usage: zorvel_provider_bench PROFILE PASSWORD MESSAGES FILE...
 
+#include "BenchSystem.h"
+#include "MailLibraryChoice.h"
+#include "SharedModule.h"
 #include "SimpleMapi.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,37 +25,25 @@ struct Calls {
     MapiLogoffFn logoff;
 };
 
+// Loaded as the program loads it, from beside this program; a shared module
+// stays loaded once loaded.
 bool LoadProvider(Calls& calls) {
-    const auto self = std::filesystem::read_symlink("/proc/self/exe");
-    const auto library = (self.parent_path() / "libsimplemapi.so").string();
-    void* handle = dlopen(library.c_str(), RTLD_NOW);
-    if (!handle) {
-        std::fprintf(stderr, "%s\n", dlerror());
+    const std::string location = ProviderLocation(SharedModule::ProgramFolder());
+    const std::unique_ptr<SharedModule> provider = SharedModule::Load(location);
+    if (!provider) {
+        std::fprintf(stderr, "%s did not load\n", location.c_str());
         return false;
     }
-    calls.logon = reinterpret_cast<MapiLogonFn>(dlsym(handle, "MAPILogon"));
-    calls.sendMail = reinterpret_cast<MapiSendMailFn>(dlsym(handle, "MAPISendMail"));
-    calls.logoff = reinterpret_cast<MapiLogoffFn>(dlsym(handle, "MAPILogoff"));
+    calls.logon = reinterpret_cast<MapiLogonFn>(provider->Find("MAPILogon"));
+    calls.sendMail = reinterpret_cast<MapiSendMailFn>(provider->Find("MAPISendMail"));
+    calls.logoff = reinterpret_cast<MapiLogoffFn>(provider->Find("MAPILogoff"));
     return calls.logon && calls.sendMail && calls.logoff;
-}
-
-// VmHWM belongs to this program image alone; getrusage would also count what
-// the parent had resident when it forked us.
-long PeakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
 }
 
 std::vector<MapiFileDesc> Attachments(std::vector<std::string>& paths) {
     std::vector<MapiFileDesc> files;
     for (auto& path : paths) {
-        auto* name = path.data() + path.rfind('/') + 1;
+        auto* name = path.data() + path.find_last_of("/\\") + 1;
         files.push_back({0, 0, 0xFFFFFFFFu, path.data(), name, nullptr});
     }
     return files;

@@ -14,7 +14,13 @@ Wall time is measured around each child; its peak resident memory by GNU time
 (package "time"), whose small process is what the child is forked from, so the
 figure is the child's own and not this script's.
 
+With --wine it runs the Windows build's bench against zorvel-mail.dll in a
+Wine session of its own (scripts/wine-session.sh), the server staying on the
+Linux side: the two provider runs only. Wine's own start is left out by the
+bench's own clock ("inside s"), which is the figure to compare.
+
 usage: run_benchmark.py BUILD/bin/zorvel_provider_bench
+       run_benchmark.py --wine BUILD-WINDOWS/bin/zorvel_provider_bench.exe
 """
 
 import os
@@ -28,6 +34,7 @@ from email.message import EmailMessage
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SERVER = os.path.join(ROOT, "tests", "support", "smtp_server.py")
+WINE_SESSION = os.path.join(ROOT, "scripts", "wine-session.sh")
 PYTHON = "/usr/bin/python3"
 USER, PASSWORD = "bench@example.org", "bench-pw"
 MESSAGES = 16
@@ -109,40 +116,66 @@ class Server:
         self.process.wait()
 
 
+class Setup:
+    """The files, certificate and running server that every run shares."""
+
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="zorvel-bench-")
+        self.cert = os.path.join(self.work, "cert.pem")
+        key = os.path.join(self.work, "key.pem")
+        # Schannel matches no IP address, and DNS:localhost covers the profile.
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
+                        "-keyout", key, "-out", self.cert], check=True, capture_output=True)
+        self.files = [random_file(os.path.join(self.work, "bench.m1"), MB),
+                      random_file(os.path.join(self.work, "rules.bin"), MB)]
+        self.big = random_file(os.path.join(self.work, "big.m1"), 100 * MB)
+        self.server = Server(self.work, self.cert, key)
+        self.profile = f"smtp://bench%40example.org@localhost:{self.server.port}"
+        self.rows = []
+
+    def record(self, name, before, wall, peak, note=""):
+        stored, connections = self.server.counts()
+        self.rows.append((name, wall, peak, stored - before[0], connections - before[1], note))
+
+    def provider(self, name, command, env):
+        """One provider run; its own clock and peak memory go into the note."""
+        before = self.server.counts()
+        wall, peak, out = measured(command, env=env)
+        inside = dict(field.split("=") for field in out.split())
+        self.record(name, before, wall, peak,
+                    f"inside {float(inside['wall_ms']) / 1000:.2f} s, "
+                    f"{int(inside['peak_rss_kib']) // 1024} MB")
+        return wall
+
+    def finish(self):
+        self.server.stop()
+        print(f"{'run':30} {'wall s':>8} {'peak MB':>8} {'sent':>5} {'conns':>6}")
+        for name, wall, peak, sent, connections, note in self.rows:
+            print(f"{name:30} {wall:8.2f} {peak / 1024:8.1f} {sent:5d} {connections:6d}  {note}")
+
+    def remove(self):
+        subprocess.run(["rm", "-rf", self.work], check=False)
+
+
 def run(bench):
-    work = tempfile.mkdtemp(prefix="zorvel-bench-")
-    cert, key = os.path.join(work, "cert.pem"), os.path.join(work, "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
-                    "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
-                    "-keyout", key, "-out", cert], check=True, capture_output=True)
-    files = [random_file(os.path.join(work, "bench.m1"), MB),
-             random_file(os.path.join(work, "rules.bin"), MB)]
-    big = random_file(os.path.join(work, "big.m1"), 100 * MB)
-    server = Server(work, cert, key)
+    setup = Setup()
+    work, cert, files = setup.work, setup.cert, setup.files
     env = dict(os.environ, SSL_CERT_FILE=cert, HOME=work)
-    profile = f"smtp://bench%40example.org@localhost:{server.port}"
-    rows = []
+    provider_wall = setup.provider("provider", [bench, setup.profile, PASSWORD, str(MESSAGES)] + files, env)
 
-    def record(name, before, wall, peak, note=""):
-        stored, connections = server.counts()
-        rows.append((name, wall, peak, stored - before[0], connections - before[1], note))
-
-    before = server.counts()
-    wall, peak, _ = measured([bench, profile, PASSWORD, str(MESSAGES)] + files, env=env)
-    record("provider", before, wall, peak)
-
-    before = server.counts()
-    wall, peak, _ = measured([PYTHON, __file__, "--smtplib", str(server.port), cert] + files, env=env)
-    record("python smtplib", before, wall, peak)
+    before = setup.server.counts()
+    wall, peak, _ = measured([PYTHON, __file__, "--smtplib", str(setup.server.port), cert] + files, env=env)
+    setup.record("python smtplib", before, wall, peak)
 
     with open(os.path.join(work, ".msmtprc"), "w", encoding="ascii") as config:
-        config.write(f"account bench\nhost localhost\nport {server.port}\ntls on\n"
+        config.write(f"account bench\nhost localhost\nport {setup.server.port}\ntls on\n"
                      f"tls_starttls on\ntls_trust_file {cert}\nauth on\nuser {USER}\n"
                      f"password {PASSWORD}\nfrom {USER}\n")
     os.chmod(os.path.join(work, ".msmtprc"), 0o600)
     outbox = os.path.join(work, "outbox")
     os.mkdir(outbox)
-    before = server.counts()
+    before = setup.server.counts()
     build_wall, build_peak, _ = measured([PYTHON, __file__, "--build", outbox] + files, env=env)
     send_wall, send_peak = 0.0, 0
     for name in sorted(os.listdir(outbox)):
@@ -151,29 +184,43 @@ def run(bench):
                                      stdin=message, env=env)
         send_wall += wall
         send_peak = max(send_peak, peak)
-    record("msmtp per message", before, build_wall + send_wall, send_peak,
-           f"msmtp alone {send_wall:.2f} s; building {build_wall:.2f} s, {build_peak // 1024} MB")
+    setup.record("msmtp per message", before, build_wall + send_wall, send_peak,
+                 f"msmtp alone {send_wall:.2f} s; building {build_wall:.2f} s, {build_peak // 1024} MB")
 
     safe = os.path.join(os.path.dirname(bench), "zorvel_safe_send_bench")
-    safe_rows = [("16 players, 1 MB + 1 MB", rows[0][1],
+    safe_rows = [("16 players, 1 MB + 1 MB", provider_wall,
                   measured([safe, str(MESSAGES)] + files, env=env)[2])]
 
-    before = server.counts()
-    wall, peak, _ = measured([bench, profile, PASSWORD, "1", big], env=env)
-    record("provider, 100 MB attachment", before, wall, peak)
-    safe_rows.append(("1 player, 100 MB", wall, measured([safe, "1", big], env=env)[2]))
-    server.stop()
+    wall = setup.provider("provider, 100 MB attachment", [bench, setup.profile, PASSWORD, "1", setup.big], env)
+    safe_rows.append(("1 player, 100 MB", wall, measured([safe, "1", setup.big], env=env)[2]))
+    setup.finish()
 
-    print(f"{'run':30} {'wall s':>8} {'peak MB':>8} {'sent':>5} {'conns':>6}")
-    for name, wall, peak, sent, connections, note in rows:
-        print(f"{name:30} {wall:8.2f} {peak / 1024:8.1f} {sent:5d} {connections:6d}  {note}")
     print()
     print(f"{'checks and record':30} {'send s':>8} {'added':>8}")
     for name, send_wall, line in safe_rows:
         parts = line.split()
         added = float(parts[1]) + float(parts[4])
         print(f"{name:30} {send_wall:8.2f} {added:8.3f}  {100 * added / send_wall:.1f} % ({line.strip()})")
-    subprocess.run(["rm", "-rf", work], check=False)
+    setup.remove()
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def run_wine(bench):
+    setup = Setup()
+    session = os.path.join(setup.work, "wine")
+    subprocess.run(["bash", WINE_SESSION, "start", session], check=True)
+    try:
+        env = dict(os.environ, SSL_CERT_FILE=windows_path(setup.cert))
+        wine = ["bash", WINE_SESSION, "run", session, bench, setup.profile, PASSWORD]
+        setup.provider("provider (Wine)", wine + [str(MESSAGES)] + [windows_path(f) for f in setup.files], env)
+        setup.provider("provider (Wine), 100 MB", wine + ["1", windows_path(setup.big)], env)
+    finally:
+        subprocess.run(["bash", WINE_SESSION, "stop", session], check=False)
+    setup.finish()
+    setup.remove()
 
 
 if __name__ == "__main__":
@@ -181,6 +228,8 @@ if __name__ == "__main__":
         smtplib_child(sys.argv[2], sys.argv[3], sys.argv[4:])
     elif len(sys.argv) > 1 and sys.argv[1] == "--build":
         build_child(sys.argv[2], sys.argv[3:])
+    elif len(sys.argv) == 3 and sys.argv[1] == "--wine":
+        run_wine(os.path.abspath(sys.argv[2]))
     elif len(sys.argv) == 2:
         run(os.path.abspath(sys.argv[1]))
     else:

@@ -34,7 +34,7 @@ private:
 void SystemMenuTest::init() {
     MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
-                                            "no-mail-library-here");
+                                            MailLibraryChoice::Fixed("no-mail-library-here"));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

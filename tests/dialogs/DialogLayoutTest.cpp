@@ -21,8 +21,9 @@ namespace {
 std::unique_ptr<QDialog> MakeDialog(const QString& name, const TestStore& store,
                                     TestSendServices& sendServices) {
     if (name == QLatin1String("main-window-layout")) {
-        auto window = std::make_unique<CZorvelDlg>(store.Open(), sendServices.Services(),
-                                                   "no-mail-library-here");
+        auto window =
+            std::make_unique<CZorvelDlg>(store.Open(), sendServices.Services(),
+                                         MailLibraryChoice::Fixed("no-mail-library-here"));
         window->Controls().gameSelector->setEditText(QStringLiteral("alpha"));
         return window;
     }

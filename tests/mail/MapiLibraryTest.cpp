@@ -25,10 +25,14 @@ struct Binding {
             mapi.Queue(call, {code});
         }
     }
-    bool BindAndLogon() { return library.Bind() && library.Logon(window.kOwner, "", ""); }
+    bool BindAndLogon() { return library.Bind("") && library.Logon(window.kOwner, "", ""); }
     MapiSession Session() const { return mapi.CallsTo("MAPILogon").back().session; }
     QStringList Messages() const { return mapi.Timeline().filter("Message: "); }
 };
+
+QString ProviderName() {
+    return QString::fromUtf8(kProviderLibraryName.data(), qsizetype(kProviderLibraryName.size()));
+}
 
 QStringList Message(const QString& text) {
     return text.isEmpty() ? QStringList() : QStringList{"Message: " + text};
@@ -49,6 +53,8 @@ private slots:
     void logoffShowsNothing();
     void textsArePassedWhole_data();
     void textsArePassedWhole();
+    void profilesNamingAnSmtpServer_data();
+    void profilesNamingAnSmtpServer();
     void locationPrefersTheProgramsOwnFolders_data();
     void locationPrefersTheProgramsOwnFolders();
     void programFolderIsWhereTheProgramRuns();
@@ -77,7 +83,7 @@ void MapiLibraryTest::logonRetriesOnceAfterLoginFailure() {
     Binding binding;
     binding.Queue("MAPILogon", answers);
 
-    QVERIFY(binding.library.Bind());
+    QVERIFY(binding.library.Bind(""));
     QCOMPARE(binding.library.Logon(RecordingWindow::kOwner, "Work", "s3cret"), message.isEmpty());
 
     const std::vector<SeenCall> logons = binding.mapi.CallsTo("MAPILogon");
@@ -210,7 +216,7 @@ void MapiLibraryTest::textsArePassedWhole() {
     const std::string whole = text.toStdString();
     Binding binding;
     binding.Queue("MAPIResolveName", {0, 14});
-    QVERIFY(binding.library.Bind());
+    QVERIFY(binding.library.Bind(""));
 
     QVERIFY(binding.library.Logon(RecordingWindow::kOwner, whole, whole));
     QVERIFY(binding.library.ResolveName(RecordingWindow::kOwner, whole));
@@ -223,20 +229,40 @@ void MapiLibraryTest::textsArePassedWhole() {
     QCOMPARE(binding.Messages(), Message("Unknown Recipient - " + text));
 }
 
+void MapiLibraryTest::profilesNamingAnSmtpServer_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<bool>("namesServer");
+    QTest::newRow("smtp://") << "smtp://games@mail.example.org:587" << true;
+    QTest::newRow("scheme in capitals") << "SMTPS://MAIL.EXAMPLE.ORG" << true;
+    QTest::newRow("scheme in mixed case") << "SmTp://mail.example.org" << true;
+    QTest::newRow("blanks before") << " \tsmtps://mail.example.org" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("a mail client's profile") << "Outlook" << false;
+    QTest::newRow("a sendmail program") << "/usr/bin/msmtp -a smtp://x" << false;
+    QTest::newRow("another scheme") << "smtpx://mail.example.org" << false;
+    QTest::newRow("one slash short") << "smtp:/mail.example.org" << false;
+    QTest::newRow("shorter than a scheme") << "SMTP" << false;
+}
+
+void MapiLibraryTest::profilesNamingAnSmtpServer() {
+    QFETCH(QString, profile);
+    QFETCH(bool, namesServer);
+    QCOMPARE(NamesSmtpServer(profile.toStdString()), namesServer);
+}
+
 void MapiLibraryTest::locationPrefersTheProgramsOwnFolders_data() {
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QString>("expected");
-    const QString name = QString::fromUtf8(kMapiLibraryName.data(), kMapiLibraryName.size());
-#ifdef _WIN32
-    // The system's search, which looks beside the program first, finds it.
-    QTest::newRow("beside the program") << QStringList{"bin", "lib/zorvel"} << name;
-    QTest::newRow("system search") << QStringList{} << name;
-#else
+    const QString name = ProviderName();
     QTest::newRow("beside the program") << QStringList{"bin", "lib/zorvel"} << "bin/" + name;
-    QTest::newRow("installed") << QStringList{"lib/zorvel"} << "lib/zorvel/" + name;
     // A library in the shared ../lib is someone else's; the load then fails.
     QTest::newRow("only in ../lib") << QStringList{"lib"} << "bin/" + name;
     QTest::newRow("nowhere, never the system's search") << QStringList{} << "bin/" + name;
+#ifdef _WIN32
+    // Installed, the provider sits beside the program.
+    QTest::newRow("never ../lib/zorvel") << QStringList{"lib/zorvel"} << "bin/" + name;
+#else
+    QTest::newRow("installed") << QStringList{"lib/zorvel"} << "lib/zorvel/" + name;
 #endif
 }
 
@@ -247,14 +273,14 @@ void MapiLibraryTest::locationPrefersTheProgramsOwnFolders() {
     QVERIFY(QDir(root.path()).mkpath("bin"));
     for (const QString& folder : present) {
         QVERIFY(QDir(root.path()).mkpath(folder));
-        QFile library(root.filePath(folder + "/" + QString::fromUtf8(kMapiLibraryName.data())));
+        QFile library(root.filePath(folder + "/" + ProviderName()));
         QVERIFY(library.open(QIODevice::WriteOnly));
     }
 
-    const std::string location = MapiLibraryLocation(root.filePath("bin").toStdString());
+    const std::string location =
+        ProviderLocation(QDir::toNativeSeparators(root.filePath("bin")).toStdString());
 
-    const QString whole = expected.contains('/') ? root.filePath(expected) : expected;
-    QCOMPARE(QString::fromStdString(location), whole);
+    QCOMPARE(QDir::fromNativeSeparators(QString::fromStdString(location)), root.filePath(expected));
 }
 
 void MapiLibraryTest::programFolderIsWhereTheProgramRuns() {
@@ -271,7 +297,7 @@ void MapiLibraryTest::loadsFromAFolderNamedOutsideAscii() {
     Binding binding;
     MapiLibrary library(binding.window, QDir::toNativeSeparators(copy).toStdString());
 
-    QVERIFY(library.Bind());
+    QVERIFY(library.Bind(""));
     QCOMPARE(binding.Messages(), QStringList());
 }
 

@@ -6,6 +6,7 @@
 #include "ScriptedMapi.h"
 #include "TurnFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 
 #include "SendHistory.h"
 
+#include <optional>
 #include <set>
 
 namespace {
@@ -64,8 +66,11 @@ const Latin1CodePage kLatin1;
 struct Host {
     explicit Host(const std::string& location = SCRIPTED_MAPI,
                   const std::string& recorder = SCRIPTED_MAPI,
-                  const MailCodePage& codePage = SystemMailCodePage())
-        : mapi(recorder), library(window, location, codePage) {
+                  const MailCodePage& codePage = Utf8MailCodePage())
+        : Host(MailLibraryChoice::Fixed(location, codePage), recorder) {}
+    // The window's notes go to `recorder`, the mail calls to the library `choice` picks.
+    Host(MailLibraryChoice choice, const std::string& recorder)
+        : mapi(recorder), library(window, std::move(choice)) {
         window.controls.name = "alpha";
         window.controls.directory = "/games";
         window.controls.notes = "Good luck\nand have fun";
@@ -174,8 +179,8 @@ private slots:
     void textsTheCodePageRefusesStopTheRun_data();
     void textsTheCodePageRefusesStopTheRun();
     void textsCrossInTheCodePage();
-    void systemCodePage_data();
-    void systemCodePage();
+    void theProfilePicksTheLibraryAndItsCodePage_data();
+    void theProfilePicksTheLibraryAndItsCodePage();
 
     void fileProblemsStopBeforeTheLibraryLoads_data();
     void fileProblemsStopBeforeTheLibraryLoads();
@@ -629,39 +634,67 @@ void TurnDispatcherTest::textsCrossInTheCodePage() {
              QString("Message: Unknown Recipient - jérôme@example.org"));
 }
 
-void TurnDispatcherTest::systemCodePage_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("subject"); // empty: refused
-    QTest::addColumn<QString>("message");
-    const QString sent = "1 Message sent successfully";
-#ifdef _WIN32
-    // A Western European Windows, and Wine set up for English: code page 1252.
-    QTest::newRow("fits") << "Café" << QByteArray("Caf\xE9") << sent;
-    QTest::newRow("refused")
-        << "日本" << QByteArray()
-        << "The game name holds characters that the mail system cannot take: 日本";
+void TurnDispatcherTest::theProfilePicksTheLibraryAndItsCodePage_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<bool>("viaProvider"); // else the mail client's MAPI32.DLL
+#ifdef SCRIPTED_MAPI32
+    const bool mailClientThere = true;
 #else
-    // Our provider takes UTF-8 as it is.
-    QTest::newRow("fits") << "Café" << QByteArray("Caf\xC3\xA9") << sent;
-    QTest::newRow("beyond Latin-1") << "日本" << QByteArray("\xE6\x97\xA5\xE6\x9C\xAC") << sent;
+    const bool mailClientThere = false; // Linux: every profile goes through the provider
 #endif
+    QTest::newRow("smtp://") << "smtp://games@mail.example.org:587" << true;
+    QTest::newRow("SMTPS://") << "SMTPS://MAIL.EXAMPLE.ORG" << true;
+    QTest::newRow("blank before smtps://") << " smtps://mail.example.org" << true;
+    QTest::newRow("empty") << "" << !mailClientThere;
+    QTest::newRow("Outlook") << "Outlook" << !mailClientThere;
+    QTest::newRow("sendmail program") << "/usr/bin/msmtp -a games" << !mailClientThere;
 }
 
-void TurnDispatcherTest::systemCodePage() {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, subject);
-    QFETCH(QString, message);
-    Host host;
+void TurnDispatcherTest::theProfilePicksTheLibraryAndItsCodePage() {
+    QFETCH(QString, profile);
+    QFETCH(bool, viaProvider);
+    // A program folder holding a copy of the scripted library as our provider.
+    QTemporaryDir program;
+    const QString provider = program.filePath(
+        QString::fromUtf8(kProviderLibraryName.data(), qsizetype(kProviderLibraryName.size())));
+    QVERIFY(QFile::copy(SCRIPTED_MAPI, provider));
+    const ScriptedMapi ours(provider.toStdString());
+    std::optional<ScriptedMapi> mailClient;
+#ifdef SCRIPTED_MAPI32
+    mailClient.emplace(SCRIPTED_MAPI32); // found by the system's search, beside the test
+#endif
+    const ScriptedMapi& reached = viaProvider ? ours : *mailClient;
+    Host host(MailLibraryChoice(QDir::toNativeSeparators(program.path()).toStdString()),
+              SCRIPTED_MAPI);
     host.Select({1});
-    Put(host, "name", name.toStdString());
+    Put(host, "mailProfile", profile.toStdString());
+    Put(host, "directory", "Zürich");
 
-    host.dispatcher.SendFiles();
-
-    QCOMPARE(host.mapi.Timeline().filter("Message: "), QStringList{"Message: " + message});
-    QCOMPARE(int(host.Sent().size()), subject.isEmpty() ? 0 : 1);
-    if (!subject.isEmpty()) {
-        QCOMPARE(Bytes(host.Sent().at(0).subject), subject);
+    for (const char* name : {"Café", "日本"}) {
+        Put(host, "name", name);
+        host.dispatcher.SendFiles();
     }
+
+    const auto encoded = [viaProvider](const QString& text) {
+        return viaProvider ? text.toUtf8() : text.toLatin1(); // cp1252 where they meet
+    };
+    const QString turn = QString("Zürich") + QChar::fromLatin1(kPathSeparator) + "Café.m1";
+    const std::vector<SeenCall> sent = reached.CallsTo("MAPISendMail");
+    QCOMPARE(int(sent.size()), viaProvider ? 2 : 1);
+    QCOMPARE(Bytes(reached.CallsTo("MAPILogon").at(0).profile), profile.toUtf8());
+    QCOMPARE(Bytes(sent.at(0).message->subject), encoded("Café"));
+    QCOMPARE(Bytes(sent.at(0).message->files.at(0).pathName), encoded(turn));
+    QCOMPARE(Bytes(sent.at(0).message->files.at(0).fileName), encoded("Café.m1"));
+    const QString second = viaProvider ? "1 Message sent successfully"
+                                       : "The game name holds characters that the mail "
+                                         "system cannot take: 日本";
+    QCOMPARE(host.mapi.Timeline().filter("Message: "),
+             (QStringList{"Message: 1 Message sent successfully", "Message: " + second}));
+    if (viaProvider) {
+        QCOMPARE(Bytes(sent.at(1).message->subject), QString("日本").toUtf8());
+    }
+    const ScriptedMapi* other = viaProvider ? (mailClient ? &*mailClient : nullptr) : &ours;
+    QVERIFY(!other || other->Calls().empty());
 }
 
 namespace {

@@ -1,5 +1,5 @@
-// "Send Files" end to end: the real run and the real binding, which loads
-// libsimplemapi.so by name from the program's folder, deliver to a real server.
+// "Send Files" end to end: the real run and the real binding, loading the
+// provider by its path, deliver to a real server.
 
 #include "MapiLibrary.h"
 #include "RowRefresh.h"
@@ -114,7 +114,7 @@ void MapiSendFilesTest::runDeliversOrReports() {
     settings.returnEmail = "host@example.org";
 
     NotingWindow window(game);
-    MapiLibrary library(window, MapiLibraryLocation(ZORVEL_TEST_BINARY_DIR));
+    MapiLibrary library(window, ZORVEL_PROVIDER);
     SendServiceParts parts(work.filePath("state/sent.log"));
     SendServices services = parts.Services();
     TurnDispatcher(game, settings, window, library, services).SendFiles();

@@ -5,23 +5,19 @@
 #include <QRandomGenerator>
 
 #include <cstdio>
-#include <dlfcn.h>
 #include <unistd.h>
 
 bool Provider::Load() {
-    const auto path = QByteArray(ZORVEL_TEST_BINARY_DIR "/libsimplemapi.so");
-    m_handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_handle) {
-        m_error = QString::fromLocal8Bit(dlerror());
+    if (!Open()) {
         return false;
     }
-    logonCall = reinterpret_cast<MapiLogonFn>(dlsym(m_handle, "MAPILogon"));
-    resolveName = reinterpret_cast<MapiResolveNameFn>(dlsym(m_handle, "MAPIResolveName"));
-    sendMail = reinterpret_cast<MapiSendMailFn>(dlsym(m_handle, "MAPISendMail"));
-    logoff = reinterpret_cast<MapiLogoffFn>(dlsym(m_handle, "MAPILogoff"));
-    freeBuffer = reinterpret_cast<MapiFreeBufferFn>(dlsym(m_handle, "MAPIFreeBuffer"));
-    findNext = reinterpret_cast<MapiFindNextFn>(dlsym(m_handle, "MAPIFindNext"));
-    readMail = reinterpret_cast<MapiReadMailFn>(dlsym(m_handle, "MAPIReadMail"));
+    logonCall = reinterpret_cast<MapiLogonFn>(Find("MAPILogon"));
+    resolveName = reinterpret_cast<MapiResolveNameFn>(Find("MAPIResolveName"));
+    sendMail = reinterpret_cast<MapiSendMailFn>(Find("MAPISendMail"));
+    logoff = reinterpret_cast<MapiLogoffFn>(Find("MAPILogoff"));
+    freeBuffer = reinterpret_cast<MapiFreeBufferFn>(Find("MAPIFreeBuffer"));
+    findNext = reinterpret_cast<MapiFindNextFn>(Find("MAPIFindNext"));
+    readMail = reinterpret_cast<MapiReadMailFn>(Find("MAPIReadMail"));
     if (!logonCall || !resolveName || !sendMail || !logoff || !freeBuffer || !findNext ||
         !readMail) {
         m_error = "an entry point is missing";

@@ -6,6 +6,7 @@
 #include "SimpleMapi.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -13,9 +14,13 @@
 
 class Provider {
 public:
-    // Loads build/bin/libsimplemapi.so; error() tells why when it fails.
+    // Loads the provider built with the tests (ZORVEL_PROVIDER: libsimplemapi.so,
+    // zorvel-mail.dll) by its path, as the program does; Error() tells why when
+    // it fails.
     bool Load();
     QString Error() const { return m_error; }
+    // The names the library exports, sorted; an ordinal-only export shows as "#<ordinal>".
+    QStringList Exports() const;
 
     MapiULong Logon(const std::string& profile, const std::string& password, MapiSession* session,
                     MapiFlags flags = 0) const;
@@ -36,8 +41,39 @@ public:
                    MapiMessage** message) const;
 
 private:
+    // One implementation per platform.
+    bool Open();
+    void* Find(const char* name) const;
+
     void* m_handle = nullptr;
     QString m_error;
+};
+
+// Whether the provider sends through sendmail-compatible programs here: on
+// POSIX systems, not on Windows, where it refuses them with one sentence.
+bool ProviderRunsPrograms();
+
+// Empty when the system's certificate store refuses a certificate it does not
+// know, as every real system does; else why it cannot here: Wine's TLS layer
+// takes any certificate when no CA bundle is named.
+QString WhyTheSystemStoreCannotRefuse();
+
+// Files in `folder` that exist but cannot be attached on this platform, by
+// their names: on POSIX a FIFO, and one without read permission (not for root,
+// whom permissions do not stop); on Windows one that this process holds open
+// without sharing. They stay so while the object lives.
+class UnsendableFiles {
+public:
+    explicit UnsendableFiles(const QString& folder);
+    ~UnsendableFiles();
+    UnsendableFiles(const UnsendableFiles&) = delete;
+    UnsendableFiles& operator=(const UnsendableFiles&) = delete;
+    // Empty when one could not be made.
+    QStringList Paths() const { return m_paths; }
+
+private:
+    QStringList m_paths;
+    void* m_held = nullptr;
 };
 
 // A message as the program composes it, with storage for every text.
@@ -63,7 +99,8 @@ private:
     char* Keep(std::string text);
 };
 
-// Standard error of this process, redirected into a file while the object lives.
+// Standard error of this process, redirected into a file while the object
+// lives: the provider shares this process's C runtime, so its words land there.
 class StderrCapture {
 public:
     StderrCapture();

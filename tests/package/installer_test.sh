@@ -40,10 +40,11 @@ mkdir -p "$record_dir"
 echo "sent before the install" >"$record_dir/sent.log"
 
 wine "$setup" /S "/D=${folder_words[0]}" "${folder_words[@]:1}" || fail "the setup exited with $?"
-for file in bin/Zorvel.exe bin/zorvel-cli.exe Uninstall.exe \
+mail_licenses=(README.txt LGPL-2.1.txt curl.txt GLib.txt GMime.txt libffi.txt libintl.txt PCRE2.txt zlib.txt)
+for file in bin/Zorvel.exe bin/zorvel-cli.exe bin/zorvel-mail.dll Uninstall.exe \
   licenses/Zorvel.txt licenses/LGPL-3.txt licenses/GPL-3.txt licenses/README-Qt.txt \
   licenses/FreeType.txt licenses/HarfBuzz.txt licenses/libjpeg.txt licenses/libpng.txt \
-  licenses/PCRE2.txt licenses/zlib.txt; do
+  licenses/PCRE2.txt licenses/zlib.txt "${mail_licenses[@]/#/licenses/zorvel-mail/}"; do
   [ -s "$install_dir/$file" ] || fail "the setup did not install $folder\\${file//\//\\}"
 done
 ok "installed into $folder"
@@ -79,7 +80,7 @@ window=
 # _?= runs the uninstaller in place, so it has finished when it returns.
 wine "$install_dir/Uninstall.exe" /S "_?=${folder_words[0]}" "${folder_words[@]:1}" ||
   fail "the uninstaller exited with $?"
-for file in bin/Zorvel.exe bin/zorvel-cli.exe licenses; do
+for file in bin/Zorvel.exe bin/zorvel-cli.exe bin/zorvel-mail.dll licenses; do
   [ ! -e "$install_dir/$file" ] || fail "the uninstaller left $folder\\${file//\//\\} behind"
 done
 [ ! -e "$shortcut" ] || fail "the uninstaller left the Start-menu entry behind"

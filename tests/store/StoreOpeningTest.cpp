@@ -25,7 +25,7 @@
 namespace {
 
 enum class Spoil { FileMode, FileModeWhileOpen, ImmutableFile, FolderMode, ImmutableFolder };
-enum class Damage { NotADatabase, DamagedPage, ForeignTable, Folder };
+enum class Damage { NotADatabase, DamagedPage, UnreadPage, ForeignTable, Folder };
 enum class Found { Nothing, Store, StoreBeingWritten, ReadOnlyStore };
 
 const QString kStore = QStringLiteral("The settings store ");
@@ -60,6 +60,23 @@ void Overwrite(const QString& path, qint64 offset, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// The start of a leaf page of the table in the middle of those that hold
+// none of the settings and none of "alpha": reading these never reaches it.
+qint64 UnreadLeafPage(const QString& path) {
+    constexpr qint64 kPageSize = 4096;
+    constexpr char kIndexLeaf = 0x0a;
+    const QByteArray contents = Contents(path);
+    QList<qint64> unread;
+    for (qint64 start = kPageSize; start < contents.size(); start += kPageSize) {
+        const QByteArray page = contents.mid(start, kPageSize);
+        if (page[0] == kIndexLeaf && !page.contains("alpha") && !page.contains("settings")) {
+            unread << start;
+        }
+    }
+    // Neither neighbour of a page that is read.
+    return unread.size() >= 3 ? unread[unread.size() / 2] : -1;
+}
+
 } // namespace
 
 // A store that cannot be written or is damaged, as the host meets it in the
@@ -74,6 +91,8 @@ private:
     QStringList m_messages;
     TestSendServices m_sendServices;
     std::unique_ptr<CZorvelDlg> m_window;
+    // Boxes that came while the main window was not on screen.
+    int m_messagesWithoutWindow = 0;
     sqlite3* m_otherCopy = nullptr;
 
     std::unique_ptr<SqliteProfileStore> Store() const {
@@ -86,14 +105,43 @@ private:
         store->WriteStoreText("Settings", "Game1", "alpha");
         store->WriteStoreInt("Settings", "GameCount", 1);
         store->WriteStoreText("alpha", "Email0", "ann@example.org");
+        store->WriteStoreText("Settings", "Return Email", "host@example.org");
         QVERIFY(!store->TakeWriteFailure());
     }
 
+    // Forty more listed games, whose sections fill pages of their own.
+    void StoreMoreGames() {
+        const std::unique_ptr<SqliteProfileStore> store = Store();
+        store->BeginTransaction();
+        for (int game = 1; game <= 40; ++game) {
+            const std::string name = "game" + std::to_string(100 + game);
+            store->WriteStoreText("Settings", "Game" + std::to_string(game + 1), name);
+            for (int player = 0; player < 16; ++player) {
+                store->WriteStoreText(name, "Email" + std::to_string(player),
+                                      "player" + std::to_string(player) + "@example.org");
+            }
+        }
+        store->WriteStoreInt("Settings", "GameCount", 41);
+        store->EndTransaction();
+        QVERIFY(!store->TakeWriteFailure());
+    }
+
+    // Shown, and what was left to do once it showed done.
     void Start() {
         m_window = std::make_unique<CZorvelDlg>(Store(), m_sendServices.Services(),
-                                                "no-mail-library-here");
+                                                MailLibraryChoice::Fixed("no-mail-library-here"));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCoreApplication::processEvents();
+    }
+
+    QStringList Listed() const {
+        QStringList names;
+        const QComboBox* selector = m_window->Controls().gameSelector;
+        for (int index = 0; index < selector->count(); ++index) {
+            names << selector->itemText(index);
+        }
+        return names;
     }
 
     void ClickExit() { QTest::mouseClick(m_window->Controls().exit, Qt::LeftButton); }
@@ -129,6 +177,13 @@ private:
             // Page 2, the table's root, after a header of 100 bytes on page 1.
             Overwrite(m_file, 4096, QByteArray(64, '\xff'));
             break;
+        case Damage::UnreadPage: {
+            StoreMoreGames();
+            const qint64 page = UnreadLeafPage(m_file);
+            QVERIFY(page > 0);
+            Overwrite(m_file, page, QByteArray(64, '\xff'));
+            break;
+        }
         case Damage::ForeignTable: {
             QVERIFY(QFile::remove(m_file));
             sqlite3* db = nullptr;
@@ -169,13 +224,18 @@ private slots:
         m_folder = m_temporary->filePath(QStringLiteral("Halvane"));
         m_file = m_folder + QStringLiteral("/Zorvel.sqlite");
         m_messages.clear();
+        m_messagesWithoutWindow = 0;
         MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
             m_messages << request.text;
+            m_messagesWithoutWindow += m_window && m_window->isVisible() ? 0 : 1;
             return QMessageBox::Ok;
         });
     }
 
-    void cleanup() { Release(); }
+    void cleanup() {
+        Release();
+        QCOMPARE(m_messagesWithoutWindow, 0);
+    }
 
     void storeThatCannotBeWrittenIsShownAndLeftAlone_data() {
         QTest::addColumn<int>("spoil");
@@ -233,13 +293,17 @@ private slots:
 
     void damagedStoreIsKeptAsideAndANewOneStarted_data() {
         QTest::addColumn<int>("damage");
-        QTest::newRow("not a database") << int(Damage::NotADatabase);
-        QTest::newRow("damaged page") << int(Damage::DamagedPage);
-        QTest::newRow("table that is not ours") << int(Damage::ForeignTable);
+        // The start-up read the game before the damage was found.
+        QTest::addColumn<bool>("readBefore");
+        QTest::newRow("not a database") << int(Damage::NotADatabase) << false;
+        QTest::newRow("damaged page") << int(Damage::DamagedPage) << false;
+        QTest::newRow("damaged page the start-up does not read") << int(Damage::UnreadPage) << true;
+        QTest::newRow("table that is not ours") << int(Damage::ForeignTable) << false;
     }
 
     void damagedStoreIsKeptAsideAndANewOneStarted() {
         QFETCH(int, damage);
+        QFETCH(bool, readBefore);
         StoreGameAlpha();
         DamageStore(static_cast<Damage>(damage));
         const QByteArray damaged = Contents(m_file);
@@ -260,16 +324,29 @@ private slots:
                                          ", and a new, empty store has been started in its "
                                          "place."});
         QCOMPARE(Contents(asidePath), damaged);
-        QCOMPARE(m_window->Controls().gameSelector->currentText(), QString());
+        // What was read stays on screen; the list offers only what the new store holds.
+        const QString game = readBefore ? QStringLiteral("alpha") : QString();
+        const QString email = readBefore ? QStringLiteral("ann@example.org") : QString();
+        QCOMPARE(m_window->Controls().gameSelector->currentText(), game);
+        QCOMPARE(m_window->Controls().Row(1).email->text(), email);
+        QVERIFY2(!Listed().contains("alpha") && !Listed().contains("game101"),
+                 qPrintable(Listed().join(',')));
 
-        QTest::keyClicks(m_window->Controls().gameSelector->lineEdit(), QStringLiteral("beta"));
+        if (!readBefore) {
+            QTest::keyClicks(m_window->Controls().gameSelector->lineEdit(), QStringLiteral("beta"));
+        }
         ClickExit();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(!m_window->isVisible());
         m_window.reset();
         const std::unique_ptr<SqliteProfileStore> store = Store();
-        QCOMPARE(store->ReadStoreText("Settings", "Game1", ""), "beta");
-        QCOMPARE(store->TakeOpeningNotice(), "");
+        const std::string stored = readBefore ? "alpha" : "beta";
+        QCOMPARE(store->ReadStoreText("Settings", "Game1", ""), stored);
+        QCOMPARE(store->ReadStoreInt("Settings", "GameCount", 0), 1);
+        QCOMPARE(store->ReadStoreText(stored, "Email0", "missing"), email.toStdString());
+        QCOMPARE(store->ReadStoreText("Settings", "Return Email", "missing"),
+                 readBefore ? "host@example.org" : "");
+        QCOMPARE(store->TakeOpeningNotice().text, "");
     }
 
     void storeOpenedForReadingIsReadAndLeftAlone_data() {
@@ -314,7 +391,7 @@ private slots:
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         store->WriteStoreText("Settings", "LastGame", "gamma");
         QVERIFY(store->TakeWriteFailure());
-        QCOMPARE(store->TakeOpeningNotice(), "");
+        QCOMPARE(store->TakeOpeningNotice().text, "");
         if (writer) {
             writer->EndTransaction();
             QVERIFY(!writer->TakeWriteFailure());

@@ -13,22 +13,11 @@ QString SupportFile(const char* name) {
     return QStringLiteral(ZORVEL_TEST_SOURCE_DIR "/support/") + QLatin1String(name);
 }
 
-bool RunToEnd(QProcess& process, QString* error) {
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        *error =
-            process.program() + " failed: " + QString::fromUtf8(process.readAllStandardError());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 SmtpTestServer::SmtpTestServer(const QString& directory)
     : m_directory(directory), m_mailDir(directory + "/mail") {
     QDir().mkpath(m_mailDir);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
 
 SmtpTestServer::~SmtpTestServer() {
@@ -52,11 +41,15 @@ bool SmtpTestServer::StartSecure(const QString& user, const QString& password,
 bool SmtpTestServer::Start(const QStringList& options, QString* error) {
     const QString portFile = m_mailDir + "/port";
     QFile::remove(portFile);
-    m_process.start(kSystemPython, QStringList{SupportFile("smtp_server.py"), "--mail-dir",
-                                               m_mailDir, "--port", "0", "--port-file", portFile} +
-                                       options);
+    if (!m_process.Start(kSystemPython,
+                         QStringList{SupportFile("smtp_server.py"), "--mail-dir", m_mailDir,
+                                     "--port", "0", "--port-file", portFile} +
+                             options,
+                         error)) {
+        return false;
+    }
     const QDeadlineTimer deadline(15000);
-    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+    while (!deadline.hasExpired() && m_process.IsRunning()) {
         QFile file(portFile);
         if (file.open(QIODevice::ReadOnly)) {
             m_port = file.readAll().trimmed().toUShort();
@@ -64,19 +57,12 @@ bool SmtpTestServer::Start(const QStringList& options, QString* error) {
         }
         QThread::msleep(20);
     }
-    *error = "smtp_server.py did not start: " + m_process.errorString();
+    *error = "smtp_server.py ended, or did not listen within 15 s";
     return false;
 }
 
 void SmtpTestServer::Stop() {
-    if (m_process.state() == QProcess::NotRunning) {
-        return;
-    }
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-    }
-    m_process.waitForFinished(5000);
+    m_process.Stop();
 }
 
 QStringList SmtpTestServer::MessageFiles() const {
@@ -103,19 +89,20 @@ bool MakeTestCertificate(const QString& directory, QString* certificate, QString
                          QString* error) {
     *certificate = directory + "/cert.pem";
     *key = directory + "/key.pem";
-    QProcess openssl;
-    openssl.start("openssl",
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                   "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1",
-                   "-keyout", *key, "-out", *certificate});
-    return RunToEnd(openssl, error);
+    QByteArray ignored;
+    return SupportProcess::Run("openssl",
+                               {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                                "-subj", "/CN=localhost", "-addext",
+                                "subjectAltName=DNS:localhost,DNS:127.0.0.1,IP:127.0.0.1",
+                                "-keyout", *key, "-out", *certificate},
+                               &ignored, error);
 }
 
 QJsonObject ReadMail(const QString& emlFile, QString* error) {
-    QProcess reader;
-    reader.start(kSystemPython, {SupportFile("read_mail.py"), emlFile});
-    if (!RunToEnd(reader, error)) {
+    QByteArray output;
+    if (!SupportProcess::Run(kSystemPython, {SupportFile("read_mail.py"), emlFile}, &output,
+                             error)) {
         return {};
     }
-    return QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(output).object();
 }

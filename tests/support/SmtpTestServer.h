@@ -1,10 +1,12 @@
 #pragma once
 
 // Test helpers around tests/support/smtp_server.py and read_mail.py, for any test
-// that needs a real SMTP server on 127.0.0.1. Needs ZORVEL_TEST_SOURCE_DIR.
+// that needs a real SMTP server on 127.0.0.1, on Linux and under Wine alike
+// (see SupportProcess). Needs ZORVEL_TEST_SOURCE_DIR.
+
+#include "SupportProcess.h"
 
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -37,11 +39,12 @@ public:
 private:
     QString m_directory;
     QString m_mailDir;
-    QProcess m_process;
+    SupportProcess m_process;
     quint16 m_port = 0;
 };
 
-// Makes a self-signed certificate for localhost and 127.0.0.1 with openssl.
+// Makes a self-signed certificate for localhost and 127.0.0.1 with openssl;
+// Schannel matches no IP address, so 127.0.0.1 is also a DNS name in it.
 // False, with *error set, when openssl fails.
 bool MakeTestCertificate(const QString& directory, QString* certificate, QString* key,
                          QString* error);

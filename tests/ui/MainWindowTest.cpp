@@ -88,7 +88,7 @@ void MainWindowTest::init() {
     });
     m_store.Clear();
     m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
-                                            "no-mail-library-here");
+                                            MailLibraryChoice::Fixed("no-mail-library-here"));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -70,8 +70,8 @@ void SafeSendWindowTest::cleanup() {
 }
 
 void SafeSendWindowTest::OpenGame(const QList<int>& numbers, int size) {
-    m_window =
-        std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(), SCRIPTED_MAPI);
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
+                                            MailLibraryChoice::Fixed(SCRIPTED_MAPI));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     const QString games = QDir::toNativeSeparators(m_folder.filePath("games"));

@@ -25,11 +25,14 @@ private slots:
     void cleanup();
 
     void sendsTheCheckedRowsAndDeselectsOnesWithoutAddress();
+    void aMissingMailLibraryIsReportedAndTheWindowStaysUsable_data();
     void aMissingMailLibraryIsReportedAndTheWindowStaysUsable();
-    void mapi32IsFoundByNameAndGetsTextsInTheCodePage();
+    void eachSendLoadsTheLibraryTheProfilePicks();
 
 private:
-    void Open(const std::string& library);
+    void Open(MailLibraryChoice libraries);
+    // The boxes that asked nothing: reports and refusals.
+    QStringList Told() const;
     QLineEdit* Edit(int id) const { return EditById(*m_window, id); }
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     // As typed: keyboard simulation takes ASCII only on some platforms.
@@ -54,9 +57,10 @@ bool WriteFile(const QString& path) {
 void SendFilesWindowTest::init() {
     m_store.Clear();
     m_boxes.clear();
+    // A turn file sent before is sent again: the host says "Send anyway".
     MessageBoxes::SetAnswerer([this](const MessageBoxes::Request& request) {
         m_boxes << request;
-        return QMessageBox::Ok;
+        return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
     });
 }
 
@@ -65,15 +69,16 @@ void SendFilesWindowTest::cleanup() {
     MessageBoxes::SetAnswerer({});
 }
 
-void SendFilesWindowTest::Open(const std::string& library) {
-    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(), library);
+void SendFilesWindowTest::Open(MailLibraryChoice libraries) {
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
+                                            std::move(libraries));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
 void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
     ScriptedMapi mapi(SCRIPTED_MAPI);
-    Open(SCRIPTED_MAPI);
+    Open(MailLibraryChoice::Fixed(SCRIPTED_MAPI));
     const QString games = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("games")));
     for (const char* turn : {"duel.m1", "duel.m4"}) {
         QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("games/") + turn)));
@@ -113,8 +118,28 @@ void SendFilesWindowTest::sendsTheCheckedRowsAndDeselectsOnesWithoutAddress() {
     QCOMPARE(Edit(1017)->text(), QStringLiteral("f"));
 }
 
+QStringList SendFilesWindowTest::Told() const {
+    QStringList told;
+    for (const MessageBoxes::Request& box : m_boxes) {
+        if (!box.buttons.testFlag(QMessageBox::Yes)) {
+            told << box.text;
+        }
+    }
+    return told;
+}
+
+void SendFilesWindowTest::aMissingMailLibraryIsReportedAndTheWindowStaysUsable_data() {
+    QTest::addColumn<QString>("profile"); // empty: the library is named outright
+    QTest::newRow("named library") << QString();
+    QTest::newRow("no provider in the program's folder") << "smtp://mail.example.org";
+}
+
 void SendFilesWindowTest::aMissingMailLibraryIsReportedAndTheWindowStaysUsable() {
-    Open(m_folder.filePath("missing-library.so").toStdString());
+    QFETCH(QString, profile);
+    const QString program = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("bin")));
+    Open(profile.isEmpty() ? MailLibraryChoice::Fixed(m_folder.filePath("missing.so").toStdString())
+                           : MailLibraryChoice(program.toStdString()));
+    m_window->Mail().mailProfile = profile.toStdString();
     QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].text, QStringLiteral("Unable to load mail system support."));
@@ -129,39 +154,55 @@ void SendFilesWindowTest::Type(int id, const QString& text) const {
     emit edit->textEdited(text);
 }
 
-void SendFilesWindowTest::mapi32IsFoundByNameAndGetsTextsInTheCodePage() {
+void SendFilesWindowTest::eachSendLoadsTheLibraryTheProfilePicks() {
 #ifndef SCRIPTED_MAPI32
-    QSKIP("MAPI32.DLL is the mail library on Windows only");
+    QSKIP("Only Windows has a mail client's library to pick instead of the provider");
 #else
-    // The window's own choice of library: MAPI32.DLL by name, found beside the program.
-    const ScriptedMapi mapi(SCRIPTED_MAPI32);
-    Open(MapiLibraryLocation());
+    // Our provider in the program's folder, the mail client's MAPI32.DLL beside the test.
+    const QString program = m_folder.filePath(QStringLiteral("program"));
+    const QString provider = program + "/" + QString::fromUtf8(kProviderLibraryName.data());
+    QVERIFY(QDir().mkpath(program));
+    QVERIFY(QFile::copy(SCRIPTED_MAPI, provider));
+    const ScriptedMapi ours(provider.toStdString());
+    const ScriptedMapi mailClient(SCRIPTED_MAPI32);
+    Open(MailLibraryChoice(QDir::toNativeSeparators(program).toStdString()));
     const QString folder = QDir::toNativeSeparators(m_folder.filePath(QStringLiteral("Zürich")));
-    m_window->Controls().gameSelector->setEditText(QStringLiteral("Café"));
     QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("Zürich/Café.m1"))));
+    QVERIFY(WriteFile(m_folder.filePath(QStringLiteral("Zürich/日本.m1"))));
     Type(1002, folder);
     Type(1001, QStringLiteral("jérôme@example.org"));
     QTest::mouseClick(Box(1003), Qt::LeftButton);
+    const auto send = [this](const char* profile, const QString& game) {
+        m_window->Mail().mailProfile = profile;
+        m_window->Controls().gameSelector->setEditText(game);
+        QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
+    };
 
-    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
+    // Edited in Email Options between the runs of one window.
+    send("smtp://mail.example.org", QStringLiteral("Café"));
+    send("Outlook", QStringLiteral("Café"));
+    send(" SMTPS://mail.example.org", QStringLiteral("日本"));
+    send("Outlook", QStringLiteral("日本"));
 
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].text, QStringLiteral("1 Message sent successfully"));
-    const SeenMessage message = *mapi.CallsTo("MAPISendMail").at(0).message;
-    QCOMPARE(QByteArray::fromStdString(*message.subject), QByteArray("Caf\xE9"));
-    QCOMPARE(QByteArray::fromStdString(*message.files.at(0).pathName),
-             (folder + QStringLiteral("\\Café.m1")).toLatin1());
-    QCOMPARE(QByteArray::fromStdString(*mapi.CallsTo("MAPIResolveName").at(0).name),
+    const QString sent = QStringLiteral("1 Message sent successfully");
+    QCOMPARE(Told(), (QStringList{sent, sent, sent,
+                                  QStringLiteral("The game name holds characters that the mail "
+                                                 "system cannot take: 日本")}));
+    // Each library kept its own record across the switches.
+    QCOMPARE(ours.CallsTo("MAPILogon").size(), std::size_t(2));
+    QCOMPARE(mailClient.CallsTo("MAPILogon").size(), std::size_t(1));
+    const std::vector<SeenCall> utf8 = ours.CallsTo("MAPISendMail");
+    const SeenMessage ansi = *mailClient.CallsTo("MAPISendMail").at(0).message;
+    const QString turn = folder + QStringLiteral("\\Café.m1");
+    QCOMPARE(QByteArray::fromStdString(*utf8.at(0).message->subject), QString("Café").toUtf8());
+    QCOMPARE(QByteArray::fromStdString(*utf8.at(0).message->files.at(0).pathName), turn.toUtf8());
+    QCOMPARE(QByteArray::fromStdString(*utf8.at(1).message->subject), QString("日本").toUtf8());
+    QCOMPARE(QByteArray::fromStdString(*ours.CallsTo("MAPIResolveName").at(0).name),
+             QString("jérôme@example.org").toUtf8());
+    QCOMPARE(QByteArray::fromStdString(*ansi.subject), QByteArray("Caf\xE9"));
+    QCOMPARE(QByteArray::fromStdString(*ansi.files.at(0).pathName), turn.toLatin1());
+    QCOMPARE(QByteArray::fromStdString(*mailClient.CallsTo("MAPIResolveName").at(0).name),
              QByteArray("j\xE9r\xF4me@example.org"));
-
-    // A name the code page cannot hold stops the run before the logon.
-    m_window->Controls().gameSelector->setEditText(QStringLiteral("日本"));
-    QTest::mouseClick(m_window->Controls().sendFiles, Qt::LeftButton);
-    QCOMPARE(m_boxes.size(), 2);
-    QCOMPARE(
-        m_boxes[1].text,
-        QStringLiteral("The game name holds characters that the mail system cannot take: 日本"));
-    QCOMPARE(mapi.CallsTo("MAPILogon").size(), std::size_t(1));
 #endif
 }
 

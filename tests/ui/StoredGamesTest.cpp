@@ -67,7 +67,7 @@ void StoredGamesTest::cleanup() {
 void StoredGamesTest::Open() {
     m_window.reset();
     m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendServices.Services(),
-                                            "no-mail-library-here");
+                                            MailLibraryChoice::Fixed("no-mail-library-here"));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

@@ -1,7 +1,7 @@
 #include "MailCodePage.h"
 
 namespace {
-// Our provider takes UTF-8 as it is.
+// The program's texts are UTF-8 throughout, so each one fits as it is.
 class Utf8CodePage final : public MailCodePage {
 public:
     std::string Unmappable(std::string_view) const override { return {}; }
@@ -9,7 +9,7 @@ public:
 };
 } // namespace
 
-const MailCodePage& SystemMailCodePage() {
+const MailCodePage& Utf8MailCodePage() {
     static const Utf8CodePage codePage;
     return codePage;
 }

@@ -1,0 +1,34 @@
+#include "MailLibraryChoice.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace {
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char wanted, char seen) {
+               return std::tolower(static_cast<unsigned char>(seen)) == wanted;
+           });
+}
+} // namespace
+
+bool NamesSmtpServer(std::string_view profile) {
+    // The blanks the provider itself trims from a profile.
+    const std::size_t first = profile.find_first_not_of(" \t");
+    const std::string_view text = first == std::string_view::npos ? "" : profile.substr(first);
+    return StartsWithNoCase(text, "smtp://") || StartsWithNoCase(text, "smtps://");
+}
+
+MailLibraryChoice::MailLibraryChoice(std::string programFolder)
+    : m_programFolder(std::move(programFolder)) {}
+
+MailLibraryChoice MailLibraryChoice::Fixed(std::string location, const MailCodePage& codePage) {
+    MailLibraryChoice choice{std::string()};
+    choice.m_fixed = MailLibraryPick{std::move(location), &codePage};
+    return choice;
+}
+
+MailLibraryPick MailLibraryChoice::For(std::string_view profile) const {
+    return m_fixed ? *m_fixed : Choose(profile);
+}
