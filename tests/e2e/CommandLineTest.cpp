@@ -1,21 +1,27 @@
 // The program run with a command, as a scheduled job runs it: no display, a
 // bare environment, the store the window filled, the real provider and a
-// real SMTP server on 127.0.0.1.
+// real SMTP server on 127.0.0.1. On Windows the program is the console twin,
+// the provider zorvel-mail.dll and the store the registry.
 
 #include "CZorvelDlg.h"
 #include "LockFileRunLocks.h"
 #include "MessageBoxes.h"
 #include "OpenProfileStore.h"
+#include "ProgramPlatform.h"
 #include "SendServiceParts.h"
 #include "SmtpTestServer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +30,14 @@ const QString kPassword = QStringLiteral("s3cret");
 // Player 4 is left unticked, and his address is one the server refuses.
 const QStringList kAddresses{"ann@example.org", "bo@example.org", "cy@example.org",
                              "eve@example.org"};
+
+// A field of a tab-separated line: a Windows path's backslashes come doubled.
+QString TabField(QString text) {
+    return text.replace('\\', "\\\\");
+}
+
+// Changes to the job's environment: name, value.
+using Settings = QList<QPair<QString, QString>>;
 
 struct Outcome {
     int status = -1;
@@ -40,13 +54,21 @@ private slots:
     void commandsAnswerWithTheirStatus();
     void checkGivesEachPlayerHisOwnLine();
     void aGameAnotherRunHoldsIsNotMailed();
-    void anUnusableStoreOrRecordChangesNothing();
+    void anUnusableStoreChangesNothing();
+    void anUnusableRecordChangesNothing();
+    void aLogonRefusedBeforeSendingSendsNothing_data();
+    void aLogonRefusedBeforeSendingSendsNothing();
     void aRefusedLogonEndsTheRunWithoutAsking();
 
 private:
     void FillTheStoreThroughTheWindow();
-    Outcome Run(const QStringList& arguments, const QString& configHome = {}) const;
-    QString Games(const QString& file = {}) const { return m_work.filePath("games/" + file); }
+    void StorePasswordThroughTheWindow(const QString& password);
+    void VerifyTurnsArrivedWhole(const QStringList& messages);
+    Outcome Run(const QStringList& arguments, const Settings& settings = {}) const;
+    // As a host types it, and as the program joins a turn file to it.
+    QString Games(const QString& file = {}) const {
+        return QDir::toNativeSeparators(m_work.filePath("games/" + file));
+    }
 
     QTemporaryDir m_work;
     std::unique_ptr<SmtpTestServer> m_server;
@@ -55,6 +77,7 @@ private:
 void CommandLineTest::initTestCase() {
     qputenv("XDG_CONFIG_HOME", m_work.filePath("config").toUtf8());
     qputenv("XDG_STATE_HOME", m_work.filePath("state").toUtf8());
+    qputenv("LOCALAPPDATA", m_work.filePath("state").toUtf8());
     QCoreApplication::setApplicationName("zorvel"); // the window writes the program's store
     QCoreApplication::setOrganizationName("Halvane");
     QVERIFY(QDir().mkpath(Games()));
@@ -95,26 +118,59 @@ void CommandLineTest::FillTheStoreThroughTheWindow() {
     MessageBoxes::SetAnswerer({});
 }
 
-Outcome CommandLineTest::Run(const QStringList& arguments, const QString& configHome) const {
-    // What cron gives a job: no display, a minimal PATH, the user's home.
-    QProcessEnvironment environment;
-    environment.insert("PATH", "/usr/bin:/bin");
+void CommandLineTest::StorePasswordThroughTheWindow(const QString& password) {
+    MessageBoxes::SetAnswerer([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+    const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), sendParts->Services());
+    window.show();
+    window.Mail().password = password.toStdString();
+    QTest::mouseClick(window.Controls().exit, Qt::LeftButton);
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    MessageBoxes::SetAnswerer({});
+}
+
+Outcome CommandLineTest::Run(const QStringList& arguments, const Settings& settings) const {
+    // What a scheduled job gets: no display, the user's home and folders.
+    QProcessEnvironment environment = JobEnvironment();
     environment.insert("HOME", m_work.path());
-    environment.insert("XDG_CONFIG_HOME",
-                       configHome.isEmpty() ? m_work.filePath("config") : configHome);
+    environment.insert("XDG_CONFIG_HOME", m_work.filePath("config"));
     environment.insert("XDG_STATE_HOME", m_work.filePath("state"));
+    environment.insert("LOCALAPPDATA", m_work.filePath("state"));
     environment.insert("SSL_CERT_FILE", qEnvironmentVariable("SSL_CERT_FILE"));
+    for (const auto& [name, value] : settings) {
+        environment.insert(name, value);
+    }
     QProcess program;
     program.setProcessEnvironment(environment);
-    program.start(ZORVEL_TEST_BINARY_DIR "/zorvel", arguments);
+    program.start(QCoreApplication::applicationDirPath() + "/" ZORVEL_COMMAND_PROGRAM, arguments);
     Outcome outcome;
-    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit) {
+    if (!program.waitForFinished(120000) || program.exitStatus() != QProcess::NormalExit) {
         return outcome;
     }
+    // A Windows console writes its lines ending in CR LF.
     outcome.status = program.exitCode();
-    outcome.out = QString::fromUtf8(program.readAllStandardOutput());
-    outcome.err = QString::fromUtf8(program.readAllStandardError());
+    outcome.out = QString::fromUtf8(program.readAllStandardOutput()).replace("\r\n", "\n");
+    outcome.err = QString::fromUtf8(program.readAllStandardError()).replace("\r\n", "\n");
     return outcome;
+}
+
+// Each message's turn file, matched to its player by address, arrived byte for byte.
+void CommandLineTest::VerifyTurnsArrivedWhole(const QStringList& messages) {
+    for (const QString& message : messages) {
+        QString error;
+        const QJsonObject mail = ReadMail(message, &error);
+        QVERIFY2(!mail.isEmpty(), qPrintable(error));
+        const int player = kAddresses.indexOf(mail["to"].toString()) + 1;
+        QVERIFY2(player > 0, qPrintable(mail["to"].toString()));
+        QFile turn(Games(QString("Alpha.m%1").arg(player)));
+        QVERIFY(turn.open(QIODevice::ReadOnly));
+        const QJsonArray attachments = mail["attachments"].toArray();
+        QCOMPARE(attachments.size(), 1);
+        QCOMPARE(attachments[0]["filename"].toString(), QFileInfo(turn).fileName());
+        QCOMPARE(attachments[0]["sha256"].toString(),
+                 QString::fromLatin1(
+                     QCryptographicHash::hash(turn.readAll(), QCryptographicHash::Sha256).toHex()));
+    }
 }
 
 void CommandLineTest::commandsAnswerWithTheirStatus_data() {
@@ -123,8 +179,11 @@ void CommandLineTest::commandsAnswerWithTheirStatus_data() {
     QTest::addColumn<QString>("shown"); // in standard output, or error when it starts with "!"
     QTest::addColumn<int>("delivered");
     // The rows run in order: each send is recorded for the ones after it.
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "zorvel 1.0.0.1\n" << 0;
-    QTest::newRow("list") << QStringList{"list"} << 0 << "Alpha\t" + Games().chopped(1) + "\t3\n"
+    QTest::newRow("version") << QStringList{"--version"} << 0
+                             << QFileInfo(ZORVEL_COMMAND_PROGRAM).baseName() + " 1.0.0.1\n"
+                             << 0;
+    QTest::newRow("list") << QStringList{"list"} << 0
+                          << "Alpha\t" + TabField(Games().chopped(1)) + "\t3\n"
                           << 0;
     QTest::newRow("unknown command") << QStringList{"mail"} << 64 << "!unknown command: mail" << 0;
     QTest::newRow("player out of range")
@@ -133,7 +192,7 @@ void CommandLineTest::commandsAnswerWithTheirStatus_data() {
                                   << "!No game named beta is stored." << 0;
     QTest::newRow("show, other case")
         << QStringList{"show", "ALPHA"} << 0
-        << "4\teve@example.org\t0\t" + Games("Alpha.m4") + "\tpresent\t2000\t" << 0;
+        << "4\teve@example.org\t0\t" + TabField(Games("Alpha.m4")) + "\tpresent\t2000\t" << 0;
     QTest::newRow("check") << QStringList{"check", "alpha"} << 0
                            << "Player 1, ann@example.org: Alpha.m1 (2.0 KB): ready\n"
                            << 0;
@@ -175,7 +234,9 @@ void CommandLineTest::commandsAnswerWithTheirStatus() {
     QVERIFY2(outcome.status == status, qPrintable(outcome.out + outcome.err));
     const QString& stream = shown.startsWith('!') ? outcome.err : outcome.out;
     QVERIFY2(stream.contains(shown.startsWith('!') ? shown.mid(1) : shown), qPrintable(stream));
-    QCOMPARE(m_server->MessageFiles().size(), before + delivered);
+    const QStringList stored = m_server->MessageFiles();
+    QCOMPARE(stored.size(), before + delivered);
+    VerifyTurnsArrivedWhole(stored.mid(before));
 }
 
 void CommandLineTest::checkGivesEachPlayerHisOwnLine() {
@@ -210,15 +271,20 @@ void CommandLineTest::aGameAnotherRunHoldsIsNotMailed() {
     QVERIFY(outcome.err.contains("Another run is mailing the turns of Alpha"));
 }
 
-void CommandLineTest::anUnusableStoreOrRecordChangesNothing() {
+void CommandLineTest::anUnusableStoreChangesNothing() {
+    if (!StoreIsAFile()) {
+        QSKIP("the store is the registry here, which no program damages");
+    }
     const QString damaged = m_work.filePath("damaged");
     QVERIFY(QDir().mkpath(damaged + "/Halvane"));
     QFile store(damaged + "/Halvane/zorvel.sqlite");
     QVERIFY(store.open(QIODevice::WriteOnly) && store.write("not a store at all") > 0);
     store.close();
-    QCOMPARE(Run({"list"}, damaged).status, 74);
+    QCOMPARE(Run({"list"}, {{"XDG_CONFIG_HOME", damaged}}).status, 74);
     QCOMPARE(QDir(damaged + "/Halvane").entryList(QDir::Files), QStringList{"zorvel.sqlite"});
+}
 
+void CommandLineTest::anUnusableRecordChangesNothing() {
     const QString record = m_work.filePath("state/Halvane/zorvel/sent.log");
     QVERIFY(QFile::rename(record, record + ".kept"));
     QVERIFY(QDir().mkpath(record)); // a folder where the record should be
@@ -226,6 +292,45 @@ void CommandLineTest::anUnusableStoreOrRecordChangesNothing() {
     QVERIFY(QDir().rmdir(record) && QFile::rename(record + ".kept", record));
     QCOMPARE(outcome.status, 74);
     QVERIFY(outcome.err.contains("The send record"));
+}
+
+void CommandLineTest::aLogonRefusedBeforeSendingSendsNothing_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("trustTheServer");
+    QTest::addColumn<bool>("passwordSent");
+    QTest::newRow("wrong password") << "guessed" << true << true;
+    // Another CA than the server's: the password never leaves this machine.
+    QTest::newRow("untrusted certificate") << kPassword << false << false;
+}
+
+void CommandLineTest::aLogonRefusedBeforeSendingSendsNothing() {
+    QFETCH(QString, password);
+    QFETCH(bool, trustTheServer);
+    QFETCH(bool, passwordSent);
+    Settings settings;
+    if (!trustTheServer) {
+        QString certificate;
+        QString key;
+        QString error;
+        const QString otherCa = m_work.filePath("other-ca");
+        QVERIFY(QDir().mkpath(otherCa));
+        QVERIFY2(MakeTestCertificate(otherCa, &certificate, &key, &error), qPrintable(error));
+        settings.append({"SSL_CERT_FILE", certificate});
+    }
+    StorePasswordThroughTheWindow(password);
+    const int messages = m_server->MessageFiles().size();
+    const int connections = m_server->Connections();
+    const qsizetype logged = m_server->LogLines().size();
+
+    const Outcome outcome = Run({"send", "alpha", "--player", "1", "--yes"}, settings);
+
+    StorePasswordThroughTheWindow(kPassword);
+    QCOMPARE(outcome.status, 69);
+    QVERIFY2(outcome.err.contains("Login Failure - MAPI Logon"), qPrintable(outcome.err));
+    QCOMPARE(m_server->MessageFiles().size(), messages);
+    QCOMPARE(m_server->Connections(), connections + 1);
+    const QStringList log = m_server->LogLines().mid(logged);
+    QCOMPARE(!log.filter(QRegularExpression("^CMD \\d+ AUTH")).isEmpty(), passwordSent);
 }
 
 void CommandLineTest::aRefusedLogonEndsTheRunWithoutAsking() {

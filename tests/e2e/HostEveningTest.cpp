@@ -1,6 +1,7 @@
 // A host's evening, end to end: the real main window, the real binding loading
 // our mail provider by name from the program's folder, a real SMTP server on
-// 127.0.0.1, and a store in a temporary folder.
+// 127.0.0.1, and a store of the test's own. Under Wine, the same against
+// zorvel-mail.dll, Schannel and the registry.
 
 #include "CZorvelDlg.h"
 #include "ControlById.h"
@@ -10,7 +11,7 @@
 #include "SendProgressDlg.h"
 #include "SendServiceParts.h"
 #include "SmtpTestServer.h"
-#include "SqliteProfileStore.h"
+#include "TestStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,6 +45,15 @@ QByteArray WriteRandomFile(const QString& path, int size) {
     return bytes;
 }
 
+// Typed a character at a time, as an input method hands them over:
+// QTest::keyClicks carries Latin-1 only.
+void TypeText(QWidget* widget, const QString& text) {
+    for (const QChar character : text) {
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character),
+                            Qt::NoModifier);
+    }
+}
+
 QString Sha256(const QByteArray& bytes) {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
@@ -61,6 +71,8 @@ private slots:
     void onePlayerFromHisRowsMenuGetsExactlyOneMessage();
     void aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees();
     void aMissingTurnFileIsReportedAndTheStoreStaysIntact();
+    void textsBeyondAsciiArriveWhole_data();
+    void textsBeyondAsciiArriveWhole();
 
 private:
     void Open();
@@ -68,10 +80,16 @@ private:
     QCheckBox* Box(int id) const { return BoxById(*m_window, id); }
     void SetMailProfileThroughEmailOptions();
     void TypeTheGame();
+    void TypeOnePlayersGame(const QString& game, const QString& directory, const QString& message);
     void PressSendFiles();
-    QString GamePath(const QString& name) const { return m_work.filePath("games/" + name); }
+    // As a host types it, and as the program joins a turn file to it.
+    QString GamePath(const QString& name) const {
+        return QDir::toNativeSeparators(m_work.filePath("games/" + name));
+    }
+    QString RecordPath() const { return m_work.filePath("state/sent.log"); }
 
     QTemporaryDir m_work;
+    TestStore m_store;
     std::unique_ptr<SmtpTestServer> m_server;
     std::unique_ptr<SendServiceParts> m_sendParts;
     std::unique_ptr<CZorvelDlg> m_window;
@@ -80,8 +98,7 @@ private:
 };
 
 void HostEveningTest::initTestCase() {
-    qputenv("XDG_STATE_HOME", m_work.filePath("state").toLocal8Bit()); // a record of this run's own
-    m_sendParts = SendServiceParts::ForUser();
+    m_sendParts = std::make_unique<SendServiceParts>(RecordPath());
     QVERIFY(QDir().mkpath(GamePath({})));
     for (int number = 1; number <= 4; ++number) {
         const QString name = QStringLiteral("duel.m%1").arg(number);
@@ -108,9 +125,7 @@ void HostEveningTest::cleanup() {
 
 void HostEveningTest::Open() {
     m_window.reset();
-    m_window = std::make_unique<CZorvelDlg>(
-        std::make_unique<SqliteProfileStore>(m_work.filePath("store.sqlite").toStdString()),
-        m_sendParts->Services());
+    m_window = std::make_unique<CZorvelDlg>(m_store.Open(), m_sendParts->Services());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -244,7 +259,7 @@ void HostEveningTest::aCancelledRunSaysWhoGotHisTurnAndTheRecordAgrees() {
     QCOMPARE(ReadMail(stored.last(), &error)["to"].toString(), kAddresses[0]);
 
     std::string problem;
-    const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
+    const auto record = std::make_unique<SendServiceParts>(RecordPath());
     const SendHistory history(*record->record.ReadLines(problem), "Duel", record->names);
     QStringList lastRun;
     const std::vector<HistoryEntry> entries = history.Entries();
@@ -274,9 +289,60 @@ void HostEveningTest::aMissingTurnFileIsReportedAndTheStoreStaysIntact() {
     QCOMPARE(Edit(1001)->text(), kAddresses[0]);
     QCOMPARE(Edit(1004)->text(), kAddresses[1]);
     QCOMPARE(Edit(1053)->text(), GamePath("rules.txt"));
-    SqliteProfileStore store(m_work.filePath("store.sqlite").toStdString());
-    QCOMPARE(store.ReadStoreInt("Settings", "GameCount", 0), 1);
-    QCOMPARE(store.ReadStoreText("Settings", "Game1", ""), std::string("duel"));
+    const std::unique_ptr<ProfileStore> store = m_store.Open();
+    QCOMPARE(store->ReadStoreInt("Settings", "GameCount", 0), 1);
+    QCOMPARE(store->ReadStoreText("Settings", "Game1", ""), std::string("duel"));
+}
+
+void HostEveningTest::TypeOnePlayersGame(const QString& game, const QString& directory,
+                                         const QString& message) {
+    TypeText(m_window->Controls().gameSelector->lineEdit(), game);
+    TypeText(Edit(1002), directory);
+    QTest::keyClicks(Edit(1001), kAddresses[0]);
+    QTest::mouseClick(Box(1003), Qt::LeftButton);
+    TypeText(m_window->Controls().message, message);
+}
+
+void HostEveningTest::textsBeyondAsciiArriveWhole_data() {
+    QTest::addColumn<QString>("game");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a subject and a folder in Latin-1")
+        << QStringLiteral("Café") << QStringLiteral("Zürich") << QStringLiteral("À bientôt.");
+    // Beyond any Western code page: our provider takes UTF-8 whole.
+    QTest::newRow("a game named in Japanese")
+        << QStringLiteral("日本") << QStringLiteral("turns") << QStringLiteral("次のターン");
+}
+
+// The turn file's name is the game's, so it goes out beyond ASCII too.
+void HostEveningTest::textsBeyondAsciiArriveWhole() {
+    QFETCH(QString, game);
+    QFETCH(QString, folder);
+    QFETCH(QString, message);
+    const QString directory = m_work.filePath(folder);
+    QVERIFY(QDir().mkpath(directory));
+    const QString turn = game + ".m1";
+    const QByteArray bytes = WriteRandomFile(directory + "/" + turn, 2500);
+    const int before = m_server->MessageFiles().size();
+    m_store.Clear();
+    Open();
+    SetMailProfileThroughEmailOptions();
+    TypeOnePlayersGame(game, directory, message);
+
+    PressSendFiles();
+
+    QCOMPARE(m_boxes, QStringList{QStringLiteral("1 Message sent successfully")});
+    const QStringList stored = m_server->MessageFiles();
+    QCOMPARE(stored.size(), before + 1);
+    QString error;
+    const QJsonObject mail = ReadMail(stored.last(), &error);
+    QVERIFY2(!mail.isEmpty(), qPrintable(error));
+    QCOMPARE(mail["subject"].toString(), game);
+    QVERIFY2(mail["body"].toString().endsWith(message), qPrintable(mail["body"].toString()));
+    const QJsonArray attachments = mail["attachments"].toArray();
+    QCOMPARE(attachments.size(), 1);
+    QCOMPARE(attachments[0]["filename"].toString(), turn);
+    QCOMPARE(attachments[0]["sha256"].toString(), Sha256(bytes));
 }
 
 QTEST_MAIN(HostEveningTest)

@@ -2,11 +2,16 @@
 # The Windows setup as a host meets it, in the tests' Wine session: a silent
 # install into a folder of his choice, the programs started from there, a
 # silent uninstall, and his games and send record still there afterwards.
+# In between, the installed zorvel-cli.exe mails a turn through the installed
+# zorvel-mail.dll to an SMTP server on loopback, run here on the Linux side.
 # usage: installer_test.sh SETUP.EXE BUILT-ZORVEL.EXE VERSION SESSION-SCRIPT SESSION-DIR
+#          STORE-SEEDER.EXE
 set -euo pipefail
-setup=$1 built=$2 version=$3 session_script=$4 session=$5
+setup=$1 built=$2 version=$3 session_script=$4 session=$5 seeder=$6
+here=$(cd "$(dirname "$0")" && pwd)
 folder='C:\Zorvel Test'
-marker_key='HKCU\Software\Halvane\Zorvel\installer_test'
+store_key='HKCU\Software\Halvane\Zorvel'
+marker_key="$store_key\\installer_test"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -29,10 +34,15 @@ shortcuts=("$(unix_path_of_variable ProgramData)" "$(unix_path_of_variable APPDA
 
 # What the host already has: a stored value and a send record.
 window=
+server=
+work="$session/installer-test"
 cleanup() {
   [ -z "$window" ] || kill "$window" 2>/dev/null || true
-  wine reg delete "$marker_key" /f >/dev/null 2>&1 || true
+  [ -z "$server" ] || kill "$server" 2>/dev/null || true
+  # The marker and the game this test stored.
+  wine reg delete "$store_key" /f >/dev/null 2>&1 || true
   rm -f "$record_dir/sent.log"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 wine reg add "$marker_key" /v Name /t REG_SZ /d kept /f >/dev/null
@@ -77,6 +87,51 @@ kill "$window"
 wait "$window" || true
 window=
 
+# An SMTP server on loopback that wants STARTTLS and a logon, on a
+# certificate made for the occasion that the program is told to trust.
+mkdir -p "$work/mail" "$work/games"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost \
+  -addext "subjectAltName=DNS:localhost,DNS:127.0.0.1,IP:127.0.0.1" \
+  -keyout "$work/key.pem" -out "$work/cert.pem" 2>"$work/openssl.log" ||
+  fail "openssl could not make a certificate: $(cat "$work/openssl.log")"
+/usr/bin/python3 "$here/../support/smtp_server.py" --mail-dir "$work/mail" --port-file "$work/port" \
+  --starttls --cert "$work/cert.pem" --key "$work/key.pem" \
+  --auth-user host@example.org --auth-password s3cret >"$work/server.out" 2>&1 &
+server=$!
+for _ in $(seq 150); do
+  [ -s "$work/port" ] && break
+  sleep 0.1
+done
+[ -s "$work/port" ] || fail "the SMTP server did not start: $(cat "$work/server.out")"
+port=$(cat "$work/port")
+
+# One game with player 1 ticked, stored by the store's own code, and sent.
+head -c 3000 /dev/urandom >"$work/games/omega.m1"
+games=$(wine winepath -w "$work/games" | tr -d '\r')
+wine "$seeder" omega "$games" "smtp://host%40example.org@localhost:$port" s3cret ann@example.org ||
+  fail "could not store the game omega"
+certificate=$(wine winepath -w "$work/cert.pem" | tr -d '\r')
+status=0
+SSL_CERT_FILE=$certificate wine "$folder\\bin\\zorvel-cli.exe" send omega >"$work/send.out" 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "the installed zorvel-cli.exe send omega ended with $status: $(cat "$work/send.out")"
+messages=("$work"/mail/*.eml)
+[ ${#messages[@]} -eq 1 ] && [ -f "${messages[0]}" ] || fail "the server holds no single message: $(cat "$work/mail/server.log")"
+/usr/bin/python3 "$here/../support/read_mail.py" "${messages[0]}" >"$work/read.json"
+sent=$(sha256sum <"$work/games/omega.m1" | cut -d' ' -f1)
+/usr/bin/python3 - "$work/read.json" "$sent" <<'CHECK' || fail "the message is not player 1's turn: $(cat "$work/read.json")"
+import json, sys
+mail = json.load(open(sys.argv[1]))
+attachments = mail["attachments"]
+sys.exit(not (mail["to"] == "ann@example.org" and len(attachments) == 1
+              and attachments[0]["filename"] == "omega.m1" and attachments[0]["sha256"] == sys.argv[2]))
+CHECK
+kill "$server"
+wait "$server" 2>/dev/null || true
+server=
+ok "the installed zorvel-cli.exe mailed omega.m1 through the installed zorvel-mail.dll"
+# The send added to the host's record; the uninstaller must leave it as it is now.
+cp "$record_dir/sent.log" "$work/record-before-uninstall"
+
 # _?= runs the uninstaller in place, so it has finished when it returns.
 wine "$install_dir/Uninstall.exe" /S "_?=${folder_words[0]}" "${folder_words[@]:1}" ||
   fail "the uninstaller exited with $?"
@@ -88,6 +143,6 @@ ok "uninstalled"
 
 stored=$(wine reg query "$marker_key" /v Name | tr -d '\r') || fail "the uninstaller removed $marker_key"
 grep -q "kept" <<<"$stored" || fail "the uninstaller changed $marker_key: $stored"
-[ "$(cat "$record_dir/sent.log" 2>/dev/null)" = "sent before the install" ] ||
+cmp -s "$record_dir/sent.log" "$work/record-before-uninstall" ||
   fail "the uninstaller removed or changed the send record $record_dir/sent.log"
 ok "the stored games and the send record are still there"

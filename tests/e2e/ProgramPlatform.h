@@ -1,0 +1,14 @@
+#pragma once
+
+// Where the program's platforms differ for a test that runs it as a process.
+
+#include <QProcessEnvironment>
+
+// What a scheduled job gets to run in: cron's bare PATH on Linux; a scheduled
+// task's whole user environment on Windows, without which Windows programs
+// do not start.
+QProcessEnvironment JobEnvironment();
+
+// True where the profile store is a file a test can damage; on Windows it
+// is the registry.
+bool StoreIsAFile();

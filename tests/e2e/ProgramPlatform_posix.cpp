@@ -1,0 +1,11 @@
+#include "ProgramPlatform.h"
+
+QProcessEnvironment JobEnvironment() {
+    QProcessEnvironment environment;
+    environment.insert("PATH", "/usr/bin:/bin");
+    return environment;
+}
+
+bool StoreIsAFile() {
+    return true;
+}

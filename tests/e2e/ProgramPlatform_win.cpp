@@ -1,0 +1,9 @@
+#include "ProgramPlatform.h"
+
+QProcessEnvironment JobEnvironment() {
+    return QProcessEnvironment::systemEnvironment();
+}
+
+bool StoreIsAFile() {
+    return false;
+}
