@@ -3,6 +3,7 @@
 #include "ApplicationName.h"
 #include "CommandRunner.h"
 #include "ExitStatus.h"
+#include "GameFolder.h"
 #include "MailLibraryChoice.h"
 #include "OpenProfileStore.h"
 #include "ProgramIdentity.h"
@@ -44,7 +45,9 @@ int RunCommandLine(int argc, char** argv) {
         kCompanyKey, QCoreApplication::applicationName().toStdString(), storeProblem);
     const std::unique_ptr<SendServiceParts> record = SendServiceParts::ForUser();
     SendServices services = record->Services();
-    CommandContext context{store.get(), storeProblem,    services,  MailLibraryChoice(),
-                           program,     kProgramVersion, std::cout, std::cerr};
+    GameFolder ordersFolder;
+    CommandContext context{store.get(),         storeProblem, services,
+                           MailLibraryChoice(), ordersFolder, program,
+                           kProgramVersion,     std::cout,    std::cerr};
     return CommandRunner(context).Run(*command);
 }

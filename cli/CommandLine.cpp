@@ -10,11 +10,13 @@
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Command::Kind>, 5> kGameCommands{{
+constexpr std::array<std::pair<std::string_view, Command::Kind>, 7> kGameCommands{{
     {"show", Command::Kind::Show},
     {"check", Command::Kind::Check},
     {"send", Command::Kind::Send},
     {"history", Command::Kind::History},
+    {"collect", Command::Kind::Collect},
+    {"orders", Command::Kind::Orders},
     {"list", Command::Kind::List},
 }};
 
@@ -119,13 +121,17 @@ std::string HelpText(const std::string& program) {
            "                            --unsent those the last run did not reach, and\n"
            "                            --yes sends past warnings\n"
            "  history GAME [--player N] the send record, newest first\n"
+           "  collect GAME              save the players' orders from the Orders Mailbox\n"
+           "                            into the game's directory, a line per player\n"
+           "  orders GAME               who is in: player, address, turn sent, orders\n"
            "  --help, --version\n"
-           "Game names are matched without regard to case. list, show and history print\n"
-           "tab-separated lines, with tab, line feed, carriage return and backslash\n"
-           "written \\t, \\n, \\r, \\\\.\n"
+           "Game names are matched without regard to case. list, show, history and\n"
+           "orders print tab-separated lines, with tab, line feed, carriage return and\n"
+           "backslash written \\t, \\n, \\r, \\\\.\n"
            "Exit status: 0 done; 1 some players got their turn and some did not (send\n"
            "--unsent sends the rest); 2 warnings held the run back; 64 usage; 65 a check,\n"
-           "an address, no player or no such game; 69 no mail system or logon refused;\n"
+           "an address, no player or no such game; 69 no mail system, logon refused or\n"
+           "the mailbox not read to its end; a player still waiting is no failure;\n"
            "73 another run of the game is under way; 74 the store or the send record\n"
            "cannot be read.\n";
 }

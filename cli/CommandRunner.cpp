@@ -3,6 +3,8 @@
 #include "ConsoleWindow.h"
 #include "ExitStatus.h"
 #include "MapiLibrary.h"
+#include "OrderCollector.h"
+#include "OrdersSettings.h"
 #include "SendChecks.h"
 #include "StoreTransaction.h"
 #include "StoredGames.h"
@@ -68,6 +70,14 @@ const CheckFinding* FindingAbout(const std::vector<CheckFinding>& findings,
     return found != findings.end() ? &*found : nullptr;
 }
 
+// A collection's progress is its lines at the end, not a line per step.
+class QuietProgress : public SendProgress {
+public:
+    void StartProgress(int) override {}
+    bool ShowProgress(int, const std::string&) override { return true; }
+    void EndProgress() override {}
+};
+
 // The stored game `name`, from a store the caller holds open for reading.
 GameRecord StoredGame(ProfileStore& store, const std::string& name) {
     GameRecord game;
@@ -107,6 +117,10 @@ int CommandRunner::Run(const Command& command) {
         return Send(command, *game);
     case Command::Kind::History:
         return History(command, *game);
+    case Command::Kind::Collect:
+        return Collect(*game);
+    case Command::Kind::Orders:
+        return Orders(*game);
     default:
         return ExitStatus::kUsage;
     }
@@ -227,6 +241,67 @@ int CommandRunner::History(const Command& command, const GameRecord& game) {
                       << '\n';
     }
     return ExitStatus::kDone;
+}
+
+int CommandRunner::Collect(GameRecord& game) {
+    const OrdersSettings settings = ReadOrdersSettings(*m_context.store, game.name);
+    const MailSettings mail = ReadMailSettings(*m_context.store);
+    ConsoleWindow window(game, m_context.out, m_context.err, false);
+    QuietProgress progress;
+    MapiLibrary library(window, m_context.mailLibraries);
+    library.AllowLogonDialog(false);
+    OrderCollector collector(library, m_context.services, m_context.ordersFolder, progress,
+                             window.OwnerHandle());
+    const CollectionReport report = collector.Collect(game, settings, mail.password);
+    if (!report.problem.empty()) {
+        m_context.err << report.problem << std::endl;
+    }
+    if (report.filesWithheld) {
+        m_context.err << kFilesWithheld << std::endl;
+    }
+    const std::optional<std::vector<BoardRow>> rows = Board(game);
+    if (!rows) {
+        return ExitStatus::kUnreadable;
+    }
+    for (const BoardRow& row : *rows) {
+        m_context.out << "Player " << row.player << ", " << row.address << ": " << row.orders
+                      << '\n';
+    }
+    switch (report.outcome) {
+    case CollectionReport::Outcome::Done:
+        return ExitStatus::kDone;
+    case CollectionReport::Outcome::Locked:
+        return ExitStatus::kLocked;
+    case CollectionReport::Outcome::Cancelled:
+    case CollectionReport::Outcome::Failed:
+        break;
+    }
+    return ExitStatus::kUnavailable;
+}
+
+int CommandRunner::Orders(const GameRecord& game) {
+    const std::optional<std::vector<BoardRow>> rows = Board(game);
+    if (!rows) {
+        return ExitStatus::kUnreadable;
+    }
+    for (const BoardRow& row : *rows) {
+        m_context.out << TabLine({std::to_string(row.player), row.address,
+                                  row.turnSent ? IsoUtc(*row.turnSent) : "", row.orders})
+                      << '\n';
+    }
+    return ExitStatus::kDone;
+}
+
+std::optional<std::vector<BoardRow>> CommandRunner::Board(const GameRecord& game) {
+    std::string problem;
+    const std::optional<std::vector<std::string>> lines =
+        m_context.services.record.ReadLines(problem);
+    if (!lines) {
+        m_context.err << RecordProblem(m_context.services.record, problem) << "." << std::endl;
+        return std::nullopt;
+    }
+    const OrdersRecord record(*lines, game.name, m_context.services.names);
+    return OrdersBoard(game, record, m_context.services.clock);
 }
 
 std::optional<SendHistory> CommandRunner::ReadHistory(const GameRecord& game) {

@@ -3,6 +3,8 @@
 #include "CommandLine.h"
 #include "GameRecord.h"
 #include "MailLibraryChoice.h"
+#include "OrdersBoard.h"
+#include "OrdersFolder.h"
 #include "ProfileStore.h"
 #include "SendHistory.h"
 #include "SendServices.h"
@@ -17,6 +19,7 @@ struct CommandContext {
     std::string storeProblem; // why, when null
     SendServices& services;
     MailLibraryChoice mailLibraries; // which mail library a send loads
+    OrdersFolder& ordersFolder;      // where collected orders are saved
     std::string program;             // the name the host typed, for the help text
     std::string version;
     std::ostream& out;
@@ -24,7 +27,8 @@ struct CommandContext {
 };
 
 // Runs one command of the command line and returns its exit status. Only
-// "send" writes anything, and only into the send record.
+// "send" and "collect" write anything: into the send record, and "collect"
+// the orders into the game's directory.
 class CommandRunner {
 public:
     explicit CommandRunner(CommandContext& context) : m_context(context) {}
@@ -37,6 +41,10 @@ private:
     int Check(const GameRecord& game);
     int Send(const Command& command, GameRecord& game);
     int History(const Command& command, const GameRecord& game);
+    int Collect(GameRecord& game);
+    int Orders(const GameRecord& game);
+    // Each player's board row; nullopt after saying why the record cannot be read.
+    std::optional<std::vector<BoardRow>> Board(const GameRecord& game);
 
     // The stored game whose name matches, case aside; nullopt after saying so.
     std::optional<GameRecord> FindGame(const std::string& name);

@@ -13,11 +13,23 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 }
 } // namespace
 
-bool NamesSmtpServer(std::string_view profile) {
-    // The blanks the provider itself trims from a profile.
+namespace {
+// The blanks the provider itself trims from a profile.
+std::string_view Trimmed(std::string_view profile) {
     const std::size_t first = profile.find_first_not_of(" \t");
-    const std::string_view text = first == std::string_view::npos ? "" : profile.substr(first);
+    return first == std::string_view::npos ? "" : profile.substr(first);
+}
+} // namespace
+
+bool NamesSmtpServer(std::string_view profile) {
+    const std::string_view text = Trimmed(profile);
     return StartsWithNoCase(text, "smtp://") || StartsWithNoCase(text, "smtps://");
+}
+
+bool NamesMailbox(std::string_view profile) {
+    const std::string_view text = Trimmed(profile);
+    return StartsWithNoCase(text, "imap://") || StartsWithNoCase(text, "imaps://") ||
+           StartsWithNoCase(text, "maildir:");
 }
 
 MailLibraryChoice::MailLibraryChoice(std::string programFolder)

@@ -22,6 +22,8 @@ std::string ProviderLocation(const std::string& programFolder);
 // True when `profile`, blanks around it aside, begins with smtp:// or
 // smtps://, in any case: a profile that names an SMTP server.
 bool NamesSmtpServer(std::string_view profile);
+// The same for a mailbox our provider reads: imap://, imaps:// or maildir:.
+bool NamesMailbox(std::string_view profile);
 
 // A mail library, and the code page its texts must be in.
 struct MailLibraryPick {
@@ -29,9 +31,10 @@ struct MailLibraryPick {
     const MailCodePage* codePage = nullptr;
 };
 
-// Which mail library a send with a given Email Profile goes through. Linux:
-// always our provider. Windows: our provider for a profile that names an
-// SMTP server, else the mail client's MAPI32.DLL through the system's search.
+// Which mail library a send with a given Email Profile, or a collection from
+// a given mailbox, goes through. Linux: always our provider. Windows: our
+// provider for a profile that names an SMTP server or a mailbox, else the
+// mail client's MAPI32.DLL through the system's search.
 class MailLibraryChoice {
 public:
     // The program's own choice, with `programFolder` as the folder it runs from.

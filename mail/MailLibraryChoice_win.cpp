@@ -13,7 +13,7 @@ std::string ProviderLocation(const std::string& programFolder) {
 // MAPI32.DLL by bare name: the system's search finds the mail client's own,
 // and a copy anywhere else is not the one the system means.
 MailLibraryPick MailLibraryChoice::Choose(std::string_view profile) const {
-    if (NamesSmtpServer(profile)) {
+    if (NamesSmtpServer(profile) || NamesMailbox(profile)) {
         return {ProviderLocation(m_programFolder), &Utf8MailCodePage()};
     }
     return {std::string(kMailClientLibraryName), &AnsiMailCodePage()};

@@ -59,6 +59,8 @@ MapiLibrary::EntryPoints MapiLibrary::LookUp(const SharedModule& module) {
     found.sendMail = Find<MapiSendMailFn>(module, "MAPISendMail");
     found.logoff = Find<MapiLogoffFn>(module, "MAPILogoff");
     found.freeBuffer = Find<MapiFreeBufferFn>(module, "MAPIFreeBuffer");
+    found.findNext = Find<MapiFindNextFn>(module, "MAPIFindNext");
+    found.readMail = Find<MapiReadMailFn>(module, "MAPIReadMail");
     return found;
 }
 
@@ -126,4 +128,34 @@ void MapiLibrary::ReleaseResolvedNames() {
         }
     }
     m_resolved.clear();
+}
+
+std::optional<std::string> MapiLibrary::FindNext(MapiUIParam owner, const std::string& seed) {
+    std::string seedCopy = seed;
+    std::string found(kMapiLongMessageIdSize, '\0');
+    m_lastResult =
+        m_entryPoints.findNext(m_session, owner, nullptr, seed.empty() ? nullptr : seedCopy.data(),
+                               MAPI_GUARANTEE_FIFO | MAPI_LONG_MSGID, 0, found.data());
+    if (m_lastResult != SUCCESS_SUCCESS) {
+        return std::nullopt;
+    }
+    found.resize(found.find('\0'));
+    return found;
+}
+
+MapiMessage* MapiLibrary::ReadMail(MapiUIParam owner, const std::string& id, bool envelopeOnly) {
+    std::string idCopy = id;
+    MapiMessage* message = nullptr;
+    const MapiFlags flags = MAPI_PEEK | (envelopeOnly ? MAPI_ENVELOPE_ONLY : 0);
+    m_lastResult = m_entryPoints.readMail(m_session, owner, idCopy.data(), flags, 0, &message);
+    if (m_lastResult == SUCCESS_SUCCESS && message == nullptr) {
+        m_lastResult = MAPI_E_FAILURE;
+    }
+    return m_lastResult == SUCCESS_SUCCESS ? message : nullptr;
+}
+
+void MapiLibrary::FreeBuffer(void* buffer) {
+    if (buffer != nullptr && m_entryPoints.freeBuffer != nullptr) {
+        m_entryPoints.freeBuffer(buffer);
+    }
 }

@@ -50,6 +50,18 @@ public:
     // Shows nothing; returns the library's code.
     MapiULong Logoff(MapiUIParam owner);
 
+    // Whether the bound library can read a mailbox: its reading calls are
+    // optional, since a sending-only library is still whole for sending.
+    bool CanRead() const { return m_entryPoints.findNext && m_entryPoints.readMail; }
+    // The id of the message after `seed` (from the first with an empty one),
+    // oldest first. Nullopt at the end (LastResult() MAPI_E_NO_MESSAGES) or
+    // on a failure; shows nothing.
+    std::optional<std::string> FindNext(MapiUIParam owner, const std::string& seed);
+    // The message as the library gives it, never marked read; null on a
+    // failure (LastResult() says which). Hand it back with FreeBuffer.
+    MapiMessage* ReadMail(MapiUIParam owner, const std::string& id, bool envelopeOnly);
+    void FreeBuffer(void* buffer);
+
     // Hands every descriptor ResolveName received back to the library, when
     // it exports MAPIFreeBuffer. Call once the messages using them are sent.
     void ReleaseResolvedNames();
@@ -73,6 +85,8 @@ private:
         MapiSendMailFn sendMail = nullptr;
         MapiLogoffFn logoff = nullptr;
         MapiFreeBufferFn freeBuffer = nullptr; // optional
+        MapiFindNextFn findNext = nullptr;     // optional
+        MapiReadMailFn readMail = nullptr;     // optional
     };
 
     static EntryPoints LookUp(const SharedModule& module);

@@ -16,6 +16,8 @@ HistoryEntry::Outcome OutcomeOf(RecordLine::Event event) {
     case RecordLine::Event::Planned:
         return HistoryEntry::Outcome::NotReached;
     case RecordLine::Event::Handover:
+    case RecordLine::Event::Received:
+    case RecordLine::Event::Scanned:
         break;
     }
     return HistoryEntry::Outcome::Unknown;
@@ -69,7 +71,8 @@ SendHistory::SendHistory(const std::vector<std::string>& lines, const std::strin
     std::map<std::pair<int, int>, std::size_t> open;
     for (const std::string& text : lines) {
         const std::optional<RecordLine> line = ParseRecordLine(text);
-        if (!line || names.Fold(line->game) != key) {
+        // What came back is the orders board's, not a message sent.
+        if (!line || line->IsCollection() || names.Fold(line->game) != key) {
             continue;
         }
         const std::pair<int, int> message{line->run, line->player};

@@ -14,12 +14,14 @@ constexpr std::size_t kFixedFields = 9; // time to reason
 constexpr std::size_t kFieldsPerFile = 3;
 constexpr std::string_view kTestPlayer = "test";
 
-constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 5> kEvents{{
+constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 7> kEvents{{
     {RecordLine::Event::Planned, "planned"},
     {RecordLine::Event::Handover, "handover"},
     {RecordLine::Event::Sent, "sent"},
     {RecordLine::Event::Refused, "refused"},
     {RecordLine::Event::NotSent, "not-sent"},
+    {RecordLine::Event::Received, "received"},
+    {RecordLine::Event::Scanned, "scanned"},
 }};
 
 std::vector<std::string_view> Fields(std::string_view line) {
@@ -106,6 +108,10 @@ std::string FormatRecordLine(const RecordLine& line) {
         add(std::to_string(file.size));
         add(file.sha256);
     }
+    // Last, after the files: older programs pass over these events whole.
+    if (line.IsCollection()) {
+        add(EscapeText(line.messageId));
+    }
     return text;
 }
 
@@ -114,24 +120,31 @@ std::optional<RecordLine> ParseRecordLine(std::string_view text) {
     if (fields.size() < kFixedFields) {
         return std::nullopt;
     }
+    const std::optional<RecordLine::Event> event = ParseEvent(fields[2]);
+    const bool collection =
+        event == RecordLine::Event::Received || event == RecordLine::Event::Scanned;
     const std::optional<std::size_t> fileCount = ParseNumber<std::size_t>(fields[8]);
-    if (!fileCount || fields.size() != kFixedFields + *fileCount * kFieldsPerFile) {
+    if (!fileCount ||
+        fields.size() != kFixedFields + *fileCount * kFieldsPerFile + (collection ? 1 : 0)) {
         return std::nullopt;
     }
+    const std::optional<std::string> messageId =
+        collection ? UnescapeText(fields.back()) : std::optional<std::string>("");
     const std::optional<std::int64_t> time = ParseIsoUtc(fields[0]);
     const std::optional<int> run = ParseNumber<int>(fields[1]);
-    const std::optional<RecordLine::Event> event = ParseEvent(fields[2]);
     const std::optional<std::string> game = UnescapeText(fields[3]);
     const std::optional<int> player = ParsePlayer(fields[4]);
     const std::optional<std::string> address = UnescapeText(fields[5]);
     const std::optional<MapiULong> code = ParseNumber<MapiULong>(fields[6]);
     const std::optional<std::string> reason = UnescapeText(fields[7]);
     std::optional<std::vector<RecordedFile>> files = ParseFiles(fields);
-    if (!time || !run || !event || !game || !player || !address || !code || !reason || !files) {
+    if (!time || !run || !event || !game || !player || !address || !code || !reason || !files ||
+        !messageId) {
         return std::nullopt;
     }
-    return RecordLine{*time, *run,    *event,           *game, *player, *address,
-                      *code, *reason, std::move(*files)};
+    return RecordLine{
+        *time,     *run, *event, *game, *player, *address, *code, *reason, std::move(*files),
+        *messageId};
 }
 
 std::string IsoUtc(std::int64_t utc) {

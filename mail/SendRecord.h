@@ -18,9 +18,12 @@ struct RecordedFile {
 // One line of the send record. A run first writes a "planned" line for each
 // of its messages; a "handover" line is written before a message goes to the
 // mail library, and one outcome line (sent, refused or not sent) after it; a
-// player who was never handed over gets only "not sent".
+// player who was never handed over gets only "not sent". A collection of
+// orders writes a "received" line for each message it took (its files as
+// saved, or in `reason` why none was) and a "scanned" line with the newest
+// message it looked at; both carry the mailbox's message id.
 struct RecordLine {
-    enum class Event { Planned, Handover, Sent, Refused, NotSent };
+    enum class Event { Planned, Handover, Sent, Refused, NotSent, Received, Scanned };
     static constexpr int kTestMessage = 0; // the player of a test message to the host
 
     std::int64_t time = 0; // seconds since 1970-01-01 UTC
@@ -32,6 +35,9 @@ struct RecordLine {
     MapiULong code = SUCCESS_SUCCESS; // the library's code when refused
     std::string reason;               // its text, or why nothing was sent
     std::vector<RecordedFile> files;
+    std::string messageId = {}; // received and scanned lines only
+
+    bool IsCollection() const { return event == Event::Received || event == Event::Scanned; }
 };
 
 // Tab-separated fields with tab, line feed, carriage return and backslash

@@ -1,0 +1,66 @@
+#include "OrdersBoard.h"
+
+#include "SizeText.h"
+
+OrdersRecord::OrdersRecord(const std::vector<std::string>& lines, const std::string& game,
+                           const NameFolding& names) {
+    const std::string key = names.Fold(game);
+    for (const std::string& text : lines) {
+        const std::optional<RecordLine> line = ParseRecordLine(text);
+        if (!line || names.Fold(line->game) != key) {
+            continue;
+        }
+        const bool player = line->player >= 1 && line->player <= kPlayerCount;
+        const std::size_t at = player ? static_cast<std::size_t>(line->player - 1) : 0;
+        switch (line->event) {
+        case RecordLine::Event::Sent:
+            if (player) {
+                m_turnsSent[at] = line->time;
+                m_orders[at].reset(); // his orders are for the turn before
+            }
+            break;
+        case RecordLine::Event::Received:
+            m_taken.insert(line->messageId);
+            if (player && line->reason != kReplacedByLater) {
+                m_orders[at] = *line;
+            }
+            break;
+        case RecordLine::Event::Scanned:
+            m_lastScanned = line->messageId;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+std::optional<RecordLine> OrdersRecord::Orders(int player) const {
+    return m_orders.at(static_cast<std::size_t>(player - 1));
+}
+
+std::string OrdersText(const RecordLine& line, const SendClock& clock) {
+    if (line.files.empty()) {
+        return line.reason;
+    }
+    std::string text = clock.Shown(line.time) + ":";
+    for (std::size_t at = 0; at < line.files.size(); ++at) {
+        const RecordedFile& file = line.files[at];
+        text += (at == 0 ? " " : ", ") + file.name + " (" + SizeText(file.size) + ")";
+    }
+    return line.reason.empty() ? text : text + " - " + line.reason;
+}
+
+std::vector<BoardRow> OrdersBoard(const GameRecord& game, const OrdersRecord& record,
+                                  const SendClock& clock) {
+    std::vector<BoardRow> rows;
+    for (int number = 1; number <= kPlayerCount; ++number) {
+        const std::string& address = game.Player(number).email;
+        if (address.empty()) {
+            continue;
+        }
+        const std::optional<RecordLine> orders = record.Orders(number);
+        rows.push_back({number, address, record.TurnsSent()[static_cast<std::size_t>(number - 1)],
+                        orders ? OrdersText(*orders, clock) : "waiting"});
+    }
+    return rows;
+}

@@ -1,0 +1,241 @@
+// A collection of orders end to end: the real program's "collect" and
+// "orders" commands, the real provider, and a real Dovecot on 127.0.0.1 whose
+// Maildir the test fills and the Maildir source reads directly.
+
+#include "ImapTestServer.h"
+#include "OpenProfileStore.h"
+#include "SendRecord.h"
+#include "StoredGames.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kUser = QStringLiteral("host");
+const QString kPassword = QStringLiteral("orders-Pw-1");
+const qint64 kNow = QDateTime::currentSecsSinceEpoch();
+
+QString Address(int player) {
+    return QStringLiteral("p%1@example.org").arg(player);
+}
+
+QByteArray Sha256(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// Every file with its size, time and digest: any change to the folder shows.
+QStringList Snapshot(const QString& folder) {
+    QStringList files;
+    const QDir directory(folder);
+    for (const QFileInfo& info : directory.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        QFile file(info.filePath());
+        const QByteArray digest = file.open(QIODevice::ReadOnly) ? Sha256(file.readAll()) : "";
+        files << info.fileName() + " " + QString::number(info.lastModified().toMSecsSinceEpoch()) +
+                     " " + digest;
+    }
+    return files;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class CollectOrdersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void collectsEachPlayersNewestOrdersOnce_data();
+    void collectsEachPlayersNewestOrdersOnce();
+
+private:
+    void PutMessage(int order, const QString& from, const QString& subject,
+                    const QList<QPair<QByteArray, QString>>& files);
+    void StoreTheGame(const QString& config, const QString& games, const QString& mailbox);
+    Outcome Run(const QString& row, const QStringList& arguments) const;
+
+    QTemporaryDir m_work;
+    std::unique_ptr<ImapTestServer> m_server;
+    QMap<QString, QByteArray> m_sent; // what each saved file must hold, by name
+};
+
+void CollectOrdersTest::initTestCase() {
+    QVERIFY(QFile::setPermissions(m_work.path(), QFile::permissions(m_work.path()) |
+                                                     QFile::ExeOther | QFile::ExeGroup));
+    QVERIFY(QDir().mkpath(m_work.filePath("server")));
+    m_server = std::make_unique<ImapTestServer>(m_work.filePath("server"));
+    QString error;
+    QVERIFY2(m_server->Start(kUser, kPassword, true, &error), qPrintable(error));
+    int order = 0;
+    const auto orders = [](int player, const char* tag) {
+        return QByteArray("orders of player ") + QByteArray::number(player) + " " + tag;
+    };
+    for (int player = 1; player <= 12; ++player) {
+        PutMessage(++order, Address(player), "Re: ALPHA turn 7",
+                   {{orders(player, "first"), "alpha.txt"}});
+    }
+    PutMessage(++order, Address(2), "alpha, corrected", {{orders(2, "second"), "alpha.txt"}});
+    PutMessage(++order, Address(13), "Re: Alpha", {});
+    PutMessage(++order, "P14@Example.org", "Alpha orders",
+               {{orders(14, "a"), "../../escape.txt"}, {orders(14, "b"), "tab\there.txt"}});
+    PutMessage(++order, "stranger@example.org", "Alpha", {{"not orders", "alpha.txt"}});
+    PutMessage(++order, Address(15), "Beta", {{orders(15, "beta"), "beta.txt"}});
+    m_sent = {{"Alpha.r1", orders(1, "first")},
+              {"Alpha.r2", orders(2, "second")},
+              {"escape.txt", orders(14, "a")},
+              {"tabhere.txt", orders(14, "b")}};
+    for (int player = 3; player <= 11; ++player) {
+        m_sent.insert(QStringLiteral("Alpha.r%1").arg(player), orders(player, "first"));
+    }
+}
+
+// Arrivals a minute apart, two hours ago and on.
+void CollectOrdersTest::PutMessage(int order, const QString& from, const QString& subject,
+                                   const QList<QPair<QByteArray, QString>>& files) {
+    QStringList options{
+        "--unique",     QStringLiteral("1700000%1.M1P1.orders").arg(order, 3, 10, QChar('0')),
+        "--mtime",      QString::number(kNow - 7200 + order * 60),
+        "--from",       from,
+        "--subject",    subject,
+        "--message-id", QStringLiteral("<o%1@example.org>").arg(order)};
+    for (qsizetype at = 0; at < files.size(); ++at) {
+        const QString path = m_work.filePath(QStringLiteral("attachment-%1-%2").arg(order).arg(at));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(files[at].first) > 0);
+        options << "--attach" << path + ":" + files[at].second;
+    }
+    QString error;
+    QVERIFY2(PutMail(m_server->Maildir(), options, &error), qPrintable(error));
+}
+
+// Through the store's own code, as the window leaves it.
+void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games,
+                                     const QString& mailbox) {
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const std::unique_ptr<ProfileStore> store = OpenProfileStore("Halvane", "zorvel");
+    QVERIFY(store);
+    store->WriteStoreInt(StoreNames::kSettings, StoreNames::kGameCount, 1);
+    store->WriteStoreText(StoreNames::kSettings, StoreNames::GameValue(1), "Alpha");
+    store->WriteStoreText(StoreNames::kSettings, "Orders Mailbox", mailbox.toStdString());
+    store->WriteStoreText(StoreNames::kSettings, "Password", kPassword.toStdString());
+    store->WriteStoreText("Alpha", "Dir", games.toStdString());
+    store->WriteStoreText("Alpha", "Orders Name", "{game}.r{n}");
+    for (int player = 1; player <= 16; ++player) {
+        store->WriteStoreText("Alpha", StoreNames::EmailValue(player),
+                              Address(player).toStdString());
+    }
+}
+
+Outcome CollectOrdersTest::Run(const QString& row, const QStringList& arguments) const {
+    QProcessEnvironment environment;
+    environment.insert("PATH", "/usr/bin:/bin");
+    environment.insert("HOME", m_work.path());
+    environment.insert("XDG_CONFIG_HOME", m_work.filePath(row + "/config"));
+    environment.insert("XDG_STATE_HOME", m_work.filePath(row + "/state"));
+    environment.insert("SSL_CERT_FILE", m_server->CaFile());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationDirPath() + "/zorvel", arguments);
+    Outcome outcome;
+    if (program.waitForFinished(120000) && program.exitStatus() == QProcess::NormalExit) {
+        outcome = {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+                   QString::fromUtf8(program.readAllStandardError())};
+    }
+    return outcome;
+}
+
+void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce_data() {
+    QTest::addColumn<QString>("mailbox");
+    QTest::newRow("imap")
+        << QStringLiteral("imap://%1@127.0.0.1:%2").arg(kUser).arg(m_server->ImapPort());
+    QTest::newRow("maildir") << "maildir:" + m_server->Maildir();
+}
+
+void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
+    QFETCH(QString, mailbox);
+    const QString row = QTest::currentDataTag();
+    const QString games = m_work.filePath(row + "/games");
+    QVERIFY(QDir().mkpath(games));
+    StoreTheGame(m_work.filePath(row + "/config"), games, mailbox);
+    // The host's own copies: one edited since (kept aside), one the same.
+    QFile edited(games + "/Alpha.r5");
+    QVERIFY(edited.open(QIODevice::WriteOnly) && edited.write("the host's own") > 0);
+    edited.close();
+    QFile same(games + "/Alpha.r6");
+    QVERIFY(same.open(QIODevice::WriteOnly) && same.write(m_sent.value("Alpha.r6")) > 0);
+    same.close();
+    // Player 12's turn went out after his message; player 1's before his.
+    const QString state = m_work.filePath(row + "/state/Halvane/zorvel");
+    QVERIFY(QDir().mkpath(state));
+    QFile record(state + "/sent.log");
+    QVERIFY(record.open(QIODevice::WriteOnly));
+    for (const auto& [player, time] : {std::pair{12, kNow - 60}, std::pair{1, kNow - 9000}}) {
+        RecordLine line;
+        line.time = time;
+        line.run = 1;
+        line.event = RecordLine::Event::Sent;
+        line.game = "alpha";
+        line.player = player;
+        line.address = Address(player).toStdString();
+        record.write(QByteArray::fromStdString(FormatRecordLine(line)) + "\n");
+    }
+    record.close();
+    const QString flags = m_server->Flags(nullptr);
+    QVERIFY(!flags.isEmpty());
+
+    const Outcome collected = Run(row, {"collect", "alpha"});
+
+    QVERIFY2(collected.status == 0, qPrintable(collected.out + collected.err));
+    QVERIFY2(collected.out.contains("Player 13, p13@example.org: message without a file\n"),
+             qPrintable(collected.out));
+    QVERIFY(collected.out.contains("Player 16, p16@example.org: waiting\n"));
+    QMap<QString, QByteArray> expected = m_sent;
+    expected.insert("Alpha.r5.~1~", "the host's own");
+    QCOMPARE(QDir(games).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected.keys());
+    for (auto file = expected.cbegin(); file != expected.cend(); ++file) {
+        QCOMPARE(ReadAll(games + "/" + file.key()), file.value());
+    }
+
+    const Outcome board = Run(row, {"orders", "alpha"});
+    QCOMPARE(board.status, 0);
+    const QStringList lines = board.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 16);
+    QStringList waiting;
+    for (const QString& line : lines) {
+        if (line.section('\t', 3) == "waiting") {
+            waiting << line.section('\t', 0, 0);
+        }
+    }
+    QCOMPARE(waiting, QStringList({"12", "15", "16"}));
+    QVERIFY2(lines[13].contains("escape.txt") &&
+                 lines[13].endsWith("several files, kept under their own names"),
+             qPrintable(lines[13]));
+
+    // Nothing in the mailbox changed, and a second collection changes nothing.
+    QCOMPARE(m_server->Flags(nullptr), flags);
+    const QStringList folder = Snapshot(games);
+    const QByteArray recorded = ReadAll(state + "/sent.log");
+    const Outcome again = Run(row, {"collect", "alpha"});
+    QCOMPARE(again.status, 0);
+    QCOMPARE(again.out, collected.out);
+    QCOMPARE(Snapshot(games), folder);
+    QCOMPARE(ReadAll(state + "/sent.log"), recorded);
+}
+
+QTEST_MAIN(CollectOrdersTest)
+#include "CollectOrdersTest.moc"
