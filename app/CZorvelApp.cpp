@@ -31,8 +31,10 @@ int CZorvelApp::InitInstance() {
     const std::unique_ptr<SendServiceParts> sendParts = SendServiceParts::ForUser();
     return RunZorvel(
         {PlatformSocketsCheck, [&sendParts] {
-             return std::make_unique<CZorvelDlg>(
+             auto window = std::make_unique<CZorvelDlg>(
                  OpenProfileStore(kCompanyKey, QCoreApplication::applicationName().toStdString()),
                  sendParts->Services());
+             window->SetOrdersFolder(sendParts->ordersFolder);
+             return window;
          }});
 }

@@ -1,8 +1,9 @@
 #include "COrdersDlg.h"
 
-#include <QCheckBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -14,8 +15,7 @@ enum Column { Player, Address, TurnSent, Orders, ColumnCount };
 } // namespace
 
 COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget* parent)
-    : QDialog(parent), m_actions(actions), m_table(new QTableWidget(0, ColumnCount, this)),
-      m_confirm(new QCheckBox(QStringLiteral("Confirm each receipt"), this)) {
+    : QDialog(parent), m_actions(actions), m_table(new QTableWidget(0, ColumnCount, this)) {
     setWindowTitle(QStringLiteral("Orders for %1").arg(game));
     setModal(true);
     m_table->setObjectName(QStringLiteral("board"));
@@ -27,24 +27,26 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
 
-    m_confirm->setChecked(m_actions.ConfirmsReceipts());
-    connect(m_confirm, &QCheckBox::toggled, this,
-            [this](bool checked) { m_actions.SetConfirmsReceipts(checked); });
-
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(AddButton(QStringLiteral("Collect now"), &OrdersBoardActions::CollectNow));
-    buttons->addWidget(
-        AddButton(QStringLiteral("Remind those waiting"), &OrdersBoardActions::RemindWaiting));
     buttons->addWidget(AddButton(QStringLiteral("Mailbox..."), &OrdersBoardActions::EditMailbox));
-    buttons->addWidget(m_confirm);
     buttons->addStretch();
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     buttons->addWidget(close);
 
+    auto* pattern = new QLineEdit(m_actions.OrdersName(), this);
+    pattern->setObjectName(QStringLiteral("ordersName"));
+    pattern->setPlaceholderText(QStringLiteral("the attachment's own name; or {game}.r{n}"));
+    connect(pattern, &QLineEdit::editingFinished, this,
+            [this, pattern] { m_actions.SetOrdersName(pattern->text()); });
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Orders Name:"), pattern);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
+    layout->addLayout(form);
     layout->addLayout(buttons);
     resize(720, 420);
     ShowRows();

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-class QCheckBox;
 class QPushButton;
 class QTableWidget;
 
@@ -25,14 +24,15 @@ public:
     virtual ~OrdersBoardActions() = default;
     virtual std::vector<OrdersBoardRow> BoardRows() = 0;
     virtual void CollectNow() = 0;
-    virtual void RemindWaiting() = 0;
-    virtual bool ConfirmsReceipts() = 0;
-    virtual void SetConfirmsReceipts(bool confirm) = 0;
     virtual void EditMailbox() = 0;
+    // The game's "Orders Name" pattern.
+    virtual QString OrdersName() = 0;
+    virtual void SetOrdersName(const QString& pattern) = 0;
 };
 
-// "Orders for <game>": who is in, and the buttons that collect, remind and
-// set the mailbox. The rows are read again after every action.
+// "Orders for <game>": who is in, the buttons that collect and set the
+// mailbox, and the name saved orders get. The rows are read again after
+// every action.
 class COrdersDlg : public QDialog {
     Q_OBJECT
 
@@ -45,5 +45,4 @@ private:
 
     OrdersBoardActions& m_actions;
     QTableWidget* m_table = nullptr;
-    QCheckBox* m_confirm = nullptr;
 };

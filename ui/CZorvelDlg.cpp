@@ -13,6 +13,7 @@
 #include "SendHistoryDlg.h"
 #include "SendProgressDlg.h"
 #include "SystemMenu.h"
+#include "WindowOrdersActions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,7 +63,7 @@ CZorvelDlg::CZorvelDlg(std::unique_ptr<ProfileStore> store, SendServices sendSer
     : QDialog(parent), m_controls(BuildControls(*this)),
       m_selector(new GameSelectorBox(*m_controls.gameSelector)),
       m_inputBlocker(new InputBlocker(*this)), m_profileStore(std::move(store)),
-      m_store(*m_profileStore, m_game, m_mail, *this, *m_selector),
+      m_store(*m_profileStore, m_game, m_mail, *this, *m_selector), m_mailLibraries(mailLibraries),
       m_mapi(*this, std::move(mailLibraries)), m_sendServices(sendServices),
       m_progress(new SendProgressDlg(this)),
       m_dispatcher(m_game, m_mail, *this, m_mapi, m_sendServices) {
@@ -341,6 +342,9 @@ QMenu* CZorvelDlg::SendFilesMenu() {
     menu->addAction(QStringLiteral("Sent history..."), this, [this] {
         ShowHistory(QStringLiteral("Sent history: %1").arg(m_selector->EditText()), std::nullopt);
     });
+    QAction* orders =
+        menu->addAction(QStringLiteral("Collect orders..."), this, [this] { ShowOrders(); });
+    orders->setEnabled(m_ordersFolder != nullptr && !m_selector->EditText().isEmpty());
     return menu;
 }
 
@@ -350,6 +354,15 @@ void CZorvelDlg::ShowHistory(const QString& title, std::optional<int> player) {
     if (history) {
         SendHistoryDlg(title, history->Entries(player), m_sendServices.clock, this).exec();
     }
+}
+
+void CZorvelDlg::ShowOrders() {
+    if (!ReadControls()) {
+        return;
+    }
+    WindowOrdersActions actions(m_game, m_mail, *m_profileStore, m_sendServices, *m_ordersFolder,
+                                m_mailLibraries, *this, this);
+    COrdersDlg(QString::fromStdString(m_game.name), actions, this).exec();
 }
 
 void CZorvelDlg::OnEmailEdited(int number) {

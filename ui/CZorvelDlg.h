@@ -6,6 +6,7 @@
 #include "GameWindow.h"
 #include "MainWindowLayout.h"
 #include "MapiLibrary.h"
+#include "OrdersFolder.h"
 #include "ProfileStore.h"
 #include "RowRefresh.h"
 #include "SendServices.h"
@@ -33,6 +34,10 @@ public:
     CZorvelDlg(std::unique_ptr<ProfileStore> store, SendServices sendServices,
                MailLibraryChoice mailLibraries = MailLibraryChoice(), QWidget* parent = nullptr);
     ~CZorvelDlg() override;
+
+    // Where "Collect orders..." saves; without one the board stays closed.
+    // Must outlive the window.
+    void SetOrdersFolder(OrdersFolder& folder) { m_ordersFolder = &folder; }
 
     // Controls into the records; false, after saying so, when the message
     // text is longer than the limit.
@@ -97,6 +102,7 @@ private:
     void OnBrowse();
     void ConnectMenus();
     void ShowHistory(const QString& title, std::optional<int> player);
+    void ShowOrders();
 
     void ReadTexts();
     void WriteTexts();
@@ -108,8 +114,10 @@ private:
     InputBlocker* m_inputBlocker;
     std::unique_ptr<ProfileStore> m_profileStore;
     GameStore m_store;
+    MailLibraryChoice m_mailLibraries;
     MapiLibrary m_mapi;
     SendServices m_sendServices;
+    OrdersFolder* m_ordersFolder = nullptr;
     SendProgressDlg* m_progress;
     TurnDispatcher m_dispatcher;
 };

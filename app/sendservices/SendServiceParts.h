@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileProbe.h"
+#include "GameFolder.h"
 #include "LockFileRunLocks.h"
 #include "SendRecordLog.h"
 #include "SendServices.h"
@@ -29,4 +30,5 @@ struct SendServiceParts {
     SystemSendClock clock;
     LockFileRunLocks locks;
     StoreNameFolding names;
+    GameFolder ordersFolder; // where collected orders are saved
 };

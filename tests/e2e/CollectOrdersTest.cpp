@@ -2,18 +2,28 @@
 // "orders" commands, the real provider, and a real Dovecot on 127.0.0.1 whose
 // Maildir the test fills and the Maildir source reads directly.
 
+#include "CZorvelDlg.h"
 #include "ImapTestServer.h"
 #include "OpenProfileStore.h"
 #include "SendRecord.h"
+#include "SendServiceParts.h"
 #include "StoredGames.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -47,6 +57,20 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// An entry of the menu a right-click on `widget` opens.
+QAction* MenuEntry(QWidget* widget, const QString& entry) {
+    const QPoint at(5, 5);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &request);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
+        if (action->text() == entry) {
+            return action;
+        }
+    }
+    qFatal("no menu entry %s", qPrintable(entry));
+}
+
 struct Outcome {
     int status = -1;
     QString out;
@@ -62,8 +86,11 @@ private slots:
     void initTestCase();
     void collectsEachPlayersNewestOrdersOnce_data();
     void collectsEachPlayersNewestOrdersOnce();
+    void theBoardCollectsThroughTheWindow();
 
 private:
+    void PrepareRow(const QString& row, const QString& mailbox);
+    void VerifyFolder(const QString& games);
     void PutMessage(int order, const QString& from, const QString& subject,
                     const QList<QPair<QByteArray, QString>>& files);
     void StoreTheGame(const QString& config, const QString& games, const QString& mailbox);
@@ -131,6 +158,7 @@ void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games
     QVERIFY(store);
     store->WriteStoreInt(StoreNames::kSettings, StoreNames::kGameCount, 1);
     store->WriteStoreText(StoreNames::kSettings, StoreNames::GameValue(1), "Alpha");
+    store->WriteStoreText(StoreNames::kSettings, "LastGame", "Alpha");
     store->WriteStoreText(StoreNames::kSettings, "Orders Mailbox", mailbox.toStdString());
     store->WriteStoreText(StoreNames::kSettings, "Password", kPassword.toStdString());
     store->WriteStoreText("Alpha", "Dir", games.toStdString());
@@ -166,20 +194,19 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce_data() {
     QTest::newRow("maildir") << "maildir:" + m_server->Maildir();
 }
 
-void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
-    QFETCH(QString, mailbox);
-    const QString row = QTest::currentDataTag();
+// A row's own store, games folder and send record, as the host has them
+// before collecting: his own copy of one file edited since, another the
+// same; player 12's turn went out after his message, player 1's before his.
+void CollectOrdersTest::PrepareRow(const QString& row, const QString& mailbox) {
     const QString games = m_work.filePath(row + "/games");
     QVERIFY(QDir().mkpath(games));
     StoreTheGame(m_work.filePath(row + "/config"), games, mailbox);
-    // The host's own copies: one edited since (kept aside), one the same.
     QFile edited(games + "/Alpha.r5");
     QVERIFY(edited.open(QIODevice::WriteOnly) && edited.write("the host's own") > 0);
     edited.close();
     QFile same(games + "/Alpha.r6");
     QVERIFY(same.open(QIODevice::WriteOnly) && same.write(m_sent.value("Alpha.r6")) > 0);
     same.close();
-    // Player 12's turn went out after his message; player 1's before his.
     const QString state = m_work.filePath(row + "/state/Halvane/zorvel");
     QVERIFY(QDir().mkpath(state));
     QFile record(state + "/sent.log");
@@ -194,7 +221,25 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
         line.address = Address(player).toStdString();
         record.write(QByteArray::fromStdString(FormatRecordLine(line)) + "\n");
     }
-    record.close();
+}
+
+// The newest orders of each player who sent a file, under the pattern's
+// names or, for two files, their own names made safe; nothing else.
+void CollectOrdersTest::VerifyFolder(const QString& games) {
+    QMap<QString, QByteArray> expected = m_sent;
+    expected.insert("Alpha.r5.~1~", "the host's own");
+    QCOMPARE(QDir(games).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected.keys());
+    for (auto file = expected.cbegin(); file != expected.cend(); ++file) {
+        QCOMPARE(ReadAll(games + "/" + file.key()), file.value());
+    }
+}
+
+void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
+    QFETCH(QString, mailbox);
+    const QString row = QTest::currentDataTag();
+    PrepareRow(row, mailbox);
+    const QString games = m_work.filePath(row + "/games");
+    const QString state = m_work.filePath(row + "/state/Halvane/zorvel");
     const QString flags = m_server->Flags(nullptr);
     QVERIFY(!flags.isEmpty());
 
@@ -204,12 +249,7 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
     QVERIFY2(collected.out.contains("Player 13, p13@example.org: message without a file\n"),
              qPrintable(collected.out));
     QVERIFY(collected.out.contains("Player 16, p16@example.org: waiting\n"));
-    QMap<QString, QByteArray> expected = m_sent;
-    expected.insert("Alpha.r5.~1~", "the host's own");
-    QCOMPARE(QDir(games).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected.keys());
-    for (auto file = expected.cbegin(); file != expected.cend(); ++file) {
-        QCOMPARE(ReadAll(games + "/" + file.key()), file.value());
-    }
+    VerifyFolder(games);
 
     const Outcome board = Run(row, {"orders", "alpha"});
     QCOMPARE(board.status, 0);
@@ -235,6 +275,44 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
     QCOMPARE(again.out, collected.out);
     QCOMPARE(Snapshot(games), folder);
     QCOMPARE(ReadAll(state + "/sent.log"), recorded);
+}
+
+// The host's way: "Collect orders..." from the Send Files menu, the mailbox
+// set through "Mailbox...", then "Collect now" on the board.
+void CollectOrdersTest::theBoardCollectsThroughTheWindow() {
+    PrepareRow("window", {});
+    SendServiceParts parts(m_work.filePath("window/state/Halvane/zorvel/sent.log"));
+    CZorvelDlg window(OpenProfileStore("Halvane", "zorvel"), parts.Services());
+    window.SetOrdersFolder(parts.ordersFolder);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.Game().name, std::string("Alpha"));
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* board = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(board);
+        QCOMPARE(board->windowTitle(), QStringLiteral("Orders for Alpha"));
+        QTimer::singleShot(0, [this] {
+            QWidget* mailbox = QApplication::activeModalWidget();
+            QVERIFY(mailbox);
+            QTest::keyClicks(mailbox->findChild<QLineEdit*>("ordersMailbox"),
+                             "maildir:" + m_server->Maildir());
+            qobject_cast<QDialog*>(mailbox)->accept();
+        });
+        QTest::mouseClick(board->findChild<QPushButton*>("Mailbox..."), Qt::LeftButton);
+        QTest::mouseClick(board->findChild<QPushButton*>("Collect now"), Qt::LeftButton);
+        const auto* table = board->findChild<QTableWidget*>("board");
+        for (int row = 0; row < table->rowCount(); ++row) {
+            shown << table->item(row, 0)->text() + " " + table->item(row, 3)->text();
+        }
+        board->accept();
+    });
+    MenuEntry(window.Controls().sendFiles, "Collect orders...")->trigger();
+
+    QCOMPARE(shown.size(), 16);
+    QCOMPARE(shown.filter(" waiting"), QStringList({"12 waiting", "15 waiting", "16 waiting"}));
+    QCOMPARE(shown[12], QStringLiteral("13 message without a file"));
+    VerifyFolder(m_work.filePath("window/games"));
 }
 
 QTEST_MAIN(CollectOrdersTest)
