@@ -24,6 +24,7 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
 
@@ -48,7 +49,7 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
     layout->addWidget(m_table);
     layout->addLayout(form);
     layout->addLayout(buttons);
-    resize(720, 420);
+    resize(760, 480); // sixteen players at a glance
     ShowRows();
 }
 

@@ -302,6 +302,10 @@ void CollectOrdersTest::theBoardCollectsThroughTheWindow() {
         QTest::mouseClick(board->findChild<QPushButton*>("Mailbox..."), Qt::LeftButton);
         QTest::mouseClick(board->findChild<QPushButton*>("Collect now"), Qt::LeftButton);
         const auto* table = board->findChild<QTableWidget*>("board");
+        // Left for a person to look at (the README's picture comes from here).
+        const QString folder = QStringLiteral(ZORVEL_TEST_BINARY_DIR "/../screenshots");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(board->grab().save(folder + QStringLiteral("/orders-board.png")));
         for (int row = 0; row < table->rowCount(); ++row) {
             shown << table->item(row, 0)->text() + " " + table->item(row, 3)->text();
         }
