@@ -11,6 +11,11 @@ zorvel_reading_bench (one process per collection):
   100 MB     one more message with a 100 MB attachment read whole: peak RSS
 
 usage: run_benchmark.py BUILD/bin/zorvel_reading_bench
+       run_benchmark.py --program BUILD/bin/zorvel
+  The second form times the program's own "zorvel collect" on the same inbox
+  (a game of 16 players stored by BUILD/bin/store_seeder): the first
+  collection, cold and then again from a fresh send record, and a repeat
+  with nothing new; then its peak RSS saving the 100 MB attachment.
 """
 
 import base64
@@ -77,8 +82,44 @@ def collect(bench, profile, *options):
     return last, f"{summary} (process {wall:.3f} s)"
 
 
+def run_program(program, home, game):
+    environment = {"PATH": "/usr/bin:/bin", "HOME": home, "SSL_CERT_FILE": os.environ["SSL_CERT_FILE"],
+                   "XDG_CONFIG_HOME": os.path.join(home, "config"),
+                   "XDG_STATE_HOME": os.path.join(home, "state")}
+    began = time.monotonic()
+    run = subprocess.run(["/usr/bin/time", "-f", "%M", program, "collect", game],
+                         env=environment, capture_output=True, text=True)
+    wall = time.monotonic() - began
+    rows = [line for line in run.stdout.splitlines() if line.startswith("Player ")]
+    heard = [line for line in rows if not line.endswith(": waiting")]
+    peak = run.stderr.strip().splitlines()[-1]
+    return (f"{wall:.3f} s, exit {run.returncode}, {len(heard)} of {len(rows)} players heard from,"
+            f" peak RSS {peak} KiB" + ("".join("\n    " + line for line in heard) if len(rows) == 1 else ""))
+
+
+def program_benchmark(program, state, folder):
+    home = os.path.join(folder, "home")
+    games = os.path.join(home, "games")
+    os.makedirs(games)
+    imap = f"imap://{USER}@127.0.0.1:{state['imap']}/"
+    seeder = os.path.join(os.path.dirname(program), "store_seeder")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"))
+    subprocess.run([seeder, "--orders", imap, "{game}.r{n}", "alpha", games, "", PASSWORD,
+                    *[f"p{n}@example.org" for n in range(1, 17)]], env=env, check=True)
+    record = os.path.join(home, "state", "Halvane", "zorvel", "sent.log")
+    print("zorvel collect, first, cold:   ", run_program(program, home, "alpha"))
+    os.remove(record)
+    print("zorvel collect, first, warm:   ", run_program(program, home, "alpha"))
+    print("zorvel collect, nothing new:   ", run_program(program, home, "alpha"))
+    put_big(state["maildir"], folder)
+    subprocess.run([seeder, "--orders", imap, "", "big", games, "", PASSWORD,
+                    "player@example.org"], env=env, check=True)
+    print("zorvel collect, 100 MB:        ", run_program(program, home, "big"))
+
+
 def main():
-    bench = os.path.abspath(sys.argv[1])
+    program_mode = sys.argv[1] == "--program"
+    bench = os.path.abspath(sys.argv[2 if program_mode else 1])
     with tempfile.TemporaryDirectory(prefix="reading-bench-") as folder:
         os.chmod(folder, 0o755)  # Dovecot's processes run as nobody under root
         server_dir = os.path.join(folder, "server")
@@ -95,6 +136,9 @@ def main():
             began = time.monotonic()
             fill(state["maildir"])
             print(f"filled {MESSAGES} messages in {time.monotonic() - began:.1f} s")
+            if program_mode:
+                program_benchmark(bench, state, folder)
+                return
             imap = f"imap://{USER}@127.0.0.1:{state['imap']}/"
             maildir = "maildir:" + state["maildir"]
             last, line = collect(bench, imap, "--match", "orders")
