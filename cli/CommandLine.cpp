@@ -10,13 +10,14 @@
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Command::Kind>, 7> kGameCommands{{
+constexpr std::array<std::pair<std::string_view, Command::Kind>, 8> kGameCommands{{
     {"show", Command::Kind::Show},
     {"check", Command::Kind::Check},
     {"send", Command::Kind::Send},
     {"history", Command::Kind::History},
     {"collect", Command::Kind::Collect},
     {"orders", Command::Kind::Orders},
+    {"remind", Command::Kind::Remind},
     {"list", Command::Kind::List},
 }};
 
@@ -48,7 +49,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, std::size_t first, 
             command.players.push_back(*number);
         } else if (option == "--unsent" && sending) {
             command.unsent = true;
-        } else if (option == "--yes" && sending) {
+        } else if (option == "--yes" && (sending || command.kind == Command::Kind::Remind)) {
             command.yes = true;
         } else {
             error = "unexpected argument: " + option;
@@ -124,6 +125,8 @@ std::string HelpText(const std::string& program) {
            "  collect GAME              save the players' orders from the Orders Mailbox\n"
            "                            into the game's directory, a line per player\n"
            "  orders GAME               who is in: player, address, turn sent, orders\n"
+           "  remind GAME [--yes]       mail \"GAME: orders due\" to those still waiting;\n"
+           "                            without --yes it only names them\n"
            "  --help, --version\n"
            "Game names are matched without regard to case. list, show, history and\n"
            "orders print tab-separated lines, with tab, line feed, carriage return and\n"

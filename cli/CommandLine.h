@@ -6,7 +6,19 @@
 
 // What the program was asked to do; no arguments at all means the window.
 struct Command {
-    enum class Kind { Window, List, Show, Check, Send, History, Collect, Orders, Help, Version };
+    enum class Kind {
+        Window,
+        List,
+        Show,
+        Check,
+        Send,
+        History,
+        Collect,
+        Orders,
+        Remind,
+        Help,
+        Version
+    };
     Kind kind = Kind::Window;
     std::string game;
     std::vector<int> players; // --player, in the order given

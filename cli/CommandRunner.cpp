@@ -121,6 +121,8 @@ int CommandRunner::Run(const Command& command) {
         return Collect(*game);
     case Command::Kind::Orders:
         return Orders(*game);
+    case Command::Kind::Remind:
+        return Remind(command, *game);
     default:
         return ExitStatus::kUsage;
     }
@@ -290,6 +292,32 @@ int CommandRunner::Orders(const GameRecord& game) {
                       << '\n';
     }
     return ExitStatus::kDone;
+}
+
+int CommandRunner::Remind(const Command& command, GameRecord& game) {
+    const std::optional<std::vector<BoardRow>> rows = Board(game);
+    if (!rows) {
+        return ExitStatus::kUnreadable;
+    }
+    const std::vector<int> waiting = WaitingPlayers(*rows);
+    if (waiting.empty()) {
+        m_context.out << "Every player's orders are in." << std::endl;
+        return ExitStatus::kDone;
+    }
+    if (!command.yes) {
+        m_context.err << "These players would be reminded (--yes reminds them):" << std::endl;
+        for (const int player : waiting) {
+            m_context.err << "Player " << player << ", " << game.Player(player).email << std::endl;
+        }
+        return ExitStatus::kHeldBack;
+    }
+    MailSettings mail = ReadMailSettings(*m_context.store);
+    ConsoleWindow window(game, m_context.out, m_context.err, true);
+    MapiLibrary library(window, m_context.mailLibraries);
+    library.AllowLogonDialog(false);
+    TurnDispatcher dispatcher(game, mail, window, library, m_context.services);
+    dispatcher.SendReminders(waiting);
+    return StatusOf(dispatcher.LastStatus());
 }
 
 std::optional<std::vector<BoardRow>> CommandRunner::Board(const GameRecord& game) {

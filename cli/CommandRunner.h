@@ -43,6 +43,7 @@ private:
     int History(const Command& command, const GameRecord& game);
     int Collect(GameRecord& game);
     int Orders(const GameRecord& game);
+    int Remind(const Command& command, GameRecord& game);
     // Each player's board row; nullopt after saying why the record cannot be read.
     std::optional<std::vector<BoardRow>> Board(const GameRecord& game);
 

@@ -14,7 +14,7 @@ OrdersRecord::OrdersRecord(const std::vector<std::string>& lines, const std::str
         const std::size_t at = player ? static_cast<std::size_t>(line->player - 1) : 0;
         switch (line->event) {
         case RecordLine::Event::Sent:
-            if (player) {
+            if (player && line->purpose == RecordLine::Purpose::Turn) {
                 m_turnsSent[at] = line->time;
                 m_orders[at].reset(); // his orders are for the turn before
             }
@@ -60,7 +60,17 @@ std::vector<BoardRow> OrdersBoard(const GameRecord& game, const OrdersRecord& re
         }
         const std::optional<RecordLine> orders = record.Orders(number);
         rows.push_back({number, address, record.TurnsSent()[static_cast<std::size_t>(number - 1)],
-                        orders ? OrdersText(*orders, clock) : "waiting"});
+                        orders ? OrdersText(*orders, clock) : kWaiting});
     }
     return rows;
+}
+
+std::vector<int> WaitingPlayers(const std::vector<BoardRow>& rows) {
+    std::vector<int> waiting;
+    for (const BoardRow& row : rows) {
+        if (row.orders == kWaiting) {
+            waiting.push_back(row.player);
+        }
+    }
+    return waiting;
 }

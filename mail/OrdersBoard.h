@@ -47,4 +47,8 @@ std::vector<BoardRow> OrdersBoard(const GameRecord& game, const OrdersRecord& re
 // note after " - ", or the note alone when nothing was saved.
 std::string OrdersText(const RecordLine& line, const SendClock& clock);
 
+// The players of `rows` still waiting for, in order.
+std::vector<int> WaitingPlayers(const std::vector<BoardRow>& rows);
+
+inline constexpr const char* kWaiting = "waiting";
 inline constexpr const char* kReplacedByLater = "replaced by a later message";

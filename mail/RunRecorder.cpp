@@ -1,7 +1,8 @@
 #include "RunRecorder.h"
 
-RunRecorder::RunRecorder(SendServices& services, std::string game, int run)
-    : m_services(services), m_game(std::move(game)), m_run(run) {}
+RunRecorder::RunRecorder(SendServices& services, std::string game, int run,
+                         RecordLine::Purpose purpose)
+    : m_services(services), m_game(std::move(game)), m_run(run), m_purpose(purpose) {}
 
 bool RunRecorder::Planned(const std::vector<PlannedMail>& mails) {
     std::vector<std::string> lines;
@@ -37,6 +38,7 @@ std::string RunRecorder::Line(RecordLine::Event event, const PlannedMail& mail, 
                               const std::string& reason) const {
     RecordLine line{m_services.clock.Now(), m_run, event,  m_game, mail.player,
                     mail.address,           code,  reason, {}};
+    line.purpose = m_purpose;
     for (const PlannedFile& file : mail.files) {
         line.files.push_back({file.name, file.size, file.sha256});
     }

@@ -11,7 +11,8 @@
 // and an outcome for every planned one.
 class RunRecorder {
 public:
-    RunRecorder(SendServices& services, std::string game, int run);
+    RunRecorder(SendServices& services, std::string game, int run,
+                RecordLine::Purpose purpose = RecordLine::Purpose::Turn);
 
     // False, with problem() saying why, when the lines could not be written;
     // then nothing may be handed over, as a later run would not know whom
@@ -37,5 +38,6 @@ private:
     SendServices& m_services;
     std::string m_game;
     int m_run;
+    RecordLine::Purpose m_purpose;
     std::string m_problem;
 };

@@ -72,7 +72,8 @@ SendHistory::SendHistory(const std::vector<std::string>& lines, const std::strin
     for (const std::string& text : lines) {
         const std::optional<RecordLine> line = ParseRecordLine(text);
         // What came back is the orders board's, not a message sent.
-        if (!line || line->IsCollection() || names.Fold(line->game) != key) {
+        if (!line || line->IsCollection() || line->purpose != RecordLine::Purpose::Turn ||
+            names.Fold(line->game) != key) {
             continue;
         }
         const std::pair<int, int> message{line->run, line->player};

@@ -13,6 +13,7 @@ constexpr char kSeparator = '\t';
 constexpr std::size_t kFixedFields = 9; // time to reason
 constexpr std::size_t kFieldsPerFile = 3;
 constexpr std::string_view kTestPlayer = "test";
+constexpr std::string_view kReminder = "reminder";
 
 constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 7> kEvents{{
     {RecordLine::Event::Planned, "planned"},
@@ -108,9 +109,11 @@ std::string FormatRecordLine(const RecordLine& line) {
         add(std::to_string(file.size));
         add(file.sha256);
     }
-    // Last, after the files: older programs pass over these events whole.
+    // Last, after the files: older programs pass over these lines whole.
     if (line.IsCollection()) {
         add(EscapeText(line.messageId));
+    } else if (line.purpose == RecordLine::Purpose::Reminder) {
+        add(kReminder);
     }
     return text;
 }
@@ -124,8 +127,11 @@ std::optional<RecordLine> ParseRecordLine(std::string_view text) {
     const bool collection =
         event == RecordLine::Event::Received || event == RecordLine::Event::Scanned;
     const std::optional<std::size_t> fileCount = ParseNumber<std::size_t>(fields[8]);
+    const std::size_t fileFields = fileCount ? *fileCount * kFieldsPerFile : 0;
+    const bool reminder =
+        !collection && fields.size() == kFixedFields + fileFields + 1 && fields.back() == kReminder;
     if (!fileCount ||
-        fields.size() != kFixedFields + *fileCount * kFieldsPerFile + (collection ? 1 : 0)) {
+        fields.size() != kFixedFields + fileFields + (collection || reminder ? 1 : 0)) {
         return std::nullopt;
     }
     const std::optional<std::string> messageId =
@@ -142,9 +148,17 @@ std::optional<RecordLine> ParseRecordLine(std::string_view text) {
         !messageId) {
         return std::nullopt;
     }
-    return RecordLine{
-        *time,     *run, *event, *game, *player, *address, *code, *reason, std::move(*files),
-        *messageId};
+    return RecordLine{*time,
+                      *run,
+                      *event,
+                      *game,
+                      *player,
+                      *address,
+                      *code,
+                      *reason,
+                      std::move(*files),
+                      *messageId,
+                      reminder ? RecordLine::Purpose::Reminder : RecordLine::Purpose::Turn};
 }
 
 std::string IsoUtc(std::int64_t utc) {

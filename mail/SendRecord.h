@@ -36,6 +36,10 @@ struct RecordLine {
     std::string reason;               // its text, or why nothing was sent
     std::vector<RecordedFile> files;
     std::string messageId = {}; // received and scanned lines only
+    // A reminder that orders are due goes out as a run of its own; it is
+    // never a turn.
+    enum class Purpose { Turn, Reminder };
+    Purpose purpose = Purpose::Turn;
 
     bool IsCollection() const { return event == Event::Received || event == Event::Scanned; }
 };

@@ -213,7 +213,7 @@ TurnDispatcher::Outcome TurnDispatcher::RunSession(MapiUIParam owner, Run& run) 
     // A text over the window's limit has been reported by its own check; the
     // run goes on with what was read.
     m_window.ReadControls();
-    RunRecorder recorder(m_services, m_game.name, run.number);
+    RunRecorder recorder(m_services, m_game.name, run.number, run.purpose);
     TurnMailSet mails(m_library.CodePage());
     if (ComposeAll(owner, run, mails)) {
         SendAll(owner, run.plan, mails, recorder, outcome);
@@ -241,7 +241,7 @@ bool TurnDispatcher::ComposeAll(MapiUIParam owner, const Run& run, TurnMailSet& 
         }
         mails.SetOriginator(*originator);
     }
-    mails.SetTexts(run.subject, NoteText(m_game.notes));
+    mails.SetTexts(run.subject, run.note.empty() ? NoteText(m_game.notes) : run.note);
     const std::vector<PlannedMail>& planned = run.plan.mails;
     if (planned.size() == 1 && planned.front().player == RecordLine::kTestMessage) {
         return ComposeMail(owner, planned.front(), mails);
@@ -358,6 +358,39 @@ void TurnDispatcher::RunTestMessage() {
     if (outcome.result == SUCCESS_SUCCESS && outcome.notSent.empty()) {
         m_window.ShowReport("A test message went to " + m_settings.returnEmail + ".");
     }
+}
+
+void TurnDispatcher::SendReminders(const std::vector<int>& players) {
+    m_window.BeginWaitCursor();
+    Run run;
+    run.lock = LockGame();
+    if (run.lock) {
+        m_status = RunStatus::MailUnavailable;
+    }
+    if (run.lock && m_library.Bind(m_settings.mailProfile)) {
+        std::string problem;
+        const std::optional<SendHistory> history =
+            ReadSendHistory(m_services, m_game.name, problem);
+        run.number = history ? history->NextRun() : 1;
+        for (const int player : players) {
+            run.plan.mails.push_back({player, m_game.Player(player).email, {}});
+        }
+        run.subject = m_game.name + ": orders due";
+        run.note = "Your orders for " + m_game.name + " have not arrived yet. Please send them.";
+        run.purpose = RecordLine::Purpose::Reminder;
+        const Outcome outcome = Execute(run);
+        run.lock.reset();
+        m_status = outcome.sendingBegan && outcome.notSent.empty() ? RunStatus::Sent
+                   : outcome.sendingBegan                          ? RunStatus::PartlySent
+                                                                   : RunStatus::MailUnavailable;
+        if (m_status == RunStatus::Sent && outcome.result == SUCCESS_SUCCESS) {
+            m_window.ShowReport(SentReport(m_sentCount));
+        } else if (m_status == RunStatus::PartlySent) {
+            m_window.ShowMessage("Reminded: " + PlayerList(outcome.sent) +
+                                 ". Not reminded: " + PlayerList(outcome.notSent) + ".");
+        }
+    }
+    m_window.EndWaitCursor();
 }
 
 std::optional<SendHistory> TurnDispatcher::History() {

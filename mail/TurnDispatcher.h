@@ -44,6 +44,9 @@ public:
     void CheckTurnFiles();
     // One message without attachment to the return address.
     void SendTestMessage();
+    // "<game>: orders due" to each of these players, as a run of its own that
+    // is never taken for a turn.
+    void SendReminders(const std::vector<int>& players);
 
     // The game's part of the send record; nullopt, after saying why, when
     // the record cannot be read.
@@ -61,6 +64,8 @@ private:
         std::unique_ptr<RunLock> lock;
         int number = 0;
         std::string subject;
+        std::string note; // the game's message when empty
+        RecordLine::Purpose purpose = RecordLine::Purpose::Turn;
     };
     struct Outcome {
         MapiULong result = SUCCESS_SUCCESS;

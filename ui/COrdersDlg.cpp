@@ -30,6 +30,8 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(AddButton(QStringLiteral("Collect now"), &OrdersBoardActions::CollectNow));
+    buttons->addWidget(
+        AddButton(QStringLiteral("Remind those waiting"), &OrdersBoardActions::RemindWaiting));
     buttons->addWidget(AddButton(QStringLiteral("Mailbox..."), &OrdersBoardActions::EditMailbox));
     buttons->addStretch();
     auto* close = new QPushButton(QStringLiteral("Close"), this);

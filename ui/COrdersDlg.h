@@ -24,14 +24,16 @@ public:
     virtual ~OrdersBoardActions() = default;
     virtual std::vector<OrdersBoardRow> BoardRows() = 0;
     virtual void CollectNow() = 0;
+    // Asks first, naming the players.
+    virtual void RemindWaiting() = 0;
     virtual void EditMailbox() = 0;
     // The game's "Orders Name" pattern.
     virtual QString OrdersName() = 0;
     virtual void SetOrdersName(const QString& pattern) = 0;
 };
 
-// "Orders for <game>": who is in, the buttons that collect and set the
-// mailbox, and the name saved orders get. The rows are read again after
+// "Orders for <game>": who is in, the buttons that collect, remind those
+// waiting and set the mailbox, and the name saved orders get. The rows are read again after
 // every action.
 class COrdersDlg : public QDialog {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "COrdersMailboxDlg.h"
 #include "MapiLibrary.h"
+#include "MessageBoxes.h"
 #include "OrderCollector.h"
 #include "OrdersBoard.h"
 #include "OrdersSettings.h"
@@ -10,9 +11,11 @@
 WindowOrdersActions::WindowOrdersActions(const GameRecord& game, const MailSettings& mail,
                                          ProfileStore& store, SendServices services,
                                          OrdersFolder& folder, MailLibraryChoice mailLibraries,
-                                         DispatchWindow& window, QWidget* owner)
+                                         DispatchWindow& window, QWidget* owner,
+                                         std::function<void(const std::vector<int>&)> remind)
     : m_game(game), m_mail(mail), m_store(store), m_services(services), m_folder(folder),
-      m_mailLibraries(std::move(mailLibraries)), m_window(window), m_owner(owner) {}
+      m_mailLibraries(std::move(mailLibraries)), m_window(window), m_owner(owner),
+      m_remind(std::move(remind)) {}
 
 std::vector<OrdersBoardRow> WindowOrdersActions::BoardRows() {
     std::string problem;
@@ -42,6 +45,28 @@ void WindowOrdersActions::CollectNow() {
     }
     if (report.filesWithheld) {
         m_window.ShowMessage(kFilesWithheld);
+    }
+}
+
+void WindowOrdersActions::RemindWaiting() {
+    QStringList named;
+    std::vector<int> waiting;
+    for (const OrdersBoardRow& row : BoardRows()) {
+        if (row.orders == QLatin1String(kWaiting)) {
+            waiting.push_back(row.player);
+            named << QStringLiteral("Player %1, %2").arg(row.player).arg(row.address);
+        }
+    }
+    if (waiting.empty()) {
+        MessageBoxes::Show(QStringLiteral("Every player's orders are in."));
+        return;
+    }
+    const QString question =
+        QStringLiteral("Remind these players that their orders for %1 are due?\n\n%2")
+            .arg(QString::fromStdString(m_game.name), named.join('\n'));
+    if (MessageBoxes::Show(question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                           QMessageBox::Question) == QMessageBox::Yes) {
+        m_remind(waiting);
     }
 }
 

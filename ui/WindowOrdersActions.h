@@ -8,6 +8,8 @@
 #include "ProfileStore.h"
 #include "SendServices.h"
 
+#include <functional>
+
 // The board's actions for the game the main window shows: its record, the
 // store's orders settings, and a collection with the window's progress
 // window and message boxes.
@@ -15,10 +17,12 @@ class WindowOrdersActions : public OrdersBoardActions {
 public:
     WindowOrdersActions(const GameRecord& game, const MailSettings& mail, ProfileStore& store,
                         SendServices services, OrdersFolder& folder,
-                        MailLibraryChoice mailLibraries, DispatchWindow& window, QWidget* owner);
+                        MailLibraryChoice mailLibraries, DispatchWindow& window, QWidget* owner,
+                        std::function<void(const std::vector<int>&)> remind);
 
     std::vector<OrdersBoardRow> BoardRows() override;
     void CollectNow() override;
+    void RemindWaiting() override;
     void EditMailbox() override;
     QString OrdersName() override;
     void SetOrdersName(const QString& pattern) override;
@@ -32,4 +36,5 @@ private:
     MailLibraryChoice m_mailLibraries;
     DispatchWindow& m_window;
     QWidget* m_owner;
+    std::function<void(const std::vector<int>&)> m_remind; // through the window's send path
 };

@@ -7,6 +7,7 @@
 #include "OpenProfileStore.h"
 #include "SendRecord.h"
 #include "SendServiceParts.h"
+#include "SmtpTestServer.h"
 #include "StoredGames.h"
 
 #include <QAction>
@@ -98,7 +99,8 @@ private:
 
     QTemporaryDir m_work;
     std::unique_ptr<ImapTestServer> m_server;
-    QMap<QString, QByteArray> m_sent; // what each saved file must hold, by name
+    std::unique_ptr<SmtpTestServer> m_smtp; // where reminders go
+    QMap<QString, QByteArray> m_sent;       // what each saved file must hold, by name
 };
 
 void CollectOrdersTest::initTestCase() {
@@ -108,6 +110,8 @@ void CollectOrdersTest::initTestCase() {
     m_server = std::make_unique<ImapTestServer>(m_work.filePath("server"));
     QString error;
     QVERIFY2(m_server->Start(kUser, kPassword, true, &error), qPrintable(error));
+    m_smtp = std::make_unique<SmtpTestServer>(m_work.filePath("smtp"));
+    QVERIFY2(m_smtp->Start({}, &error), qPrintable(error));
     int order = 0;
     const auto orders = [](int player, const char* tag) {
         return QByteArray("orders of player ") + QByteArray::number(player) + " " + tag;
@@ -160,7 +164,9 @@ void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games
     store->WriteStoreText(StoreNames::kSettings, StoreNames::GameValue(1), "Alpha");
     store->WriteStoreText(StoreNames::kSettings, "LastGame", "Alpha");
     store->WriteStoreText(StoreNames::kSettings, "Orders Mailbox", mailbox.toStdString());
-    store->WriteStoreText(StoreNames::kSettings, "Password", kPassword.toStdString());
+    store->WriteStoreText(StoreNames::kSettings, "Orders Password", kPassword.toStdString());
+    store->WriteStoreText(StoreNames::kSettings, "Mail Profile",
+                          QStringLiteral("smtp://127.0.0.1:%1").arg(m_smtp->Port()).toStdString());
     store->WriteStoreText("Alpha", "Dir", games.toStdString());
     store->WriteStoreText("Alpha", "Orders Name", "{game}.r{n}");
     for (int player = 1; player <= 16; ++player) {
@@ -275,6 +281,25 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
     QCOMPARE(again.out, collected.out);
     QCOMPARE(Snapshot(games), folder);
     QCOMPARE(ReadAll(state + "/sent.log"), recorded);
+
+    // Those still waiting are named first, then reminded; a reminder is no turn.
+    const Outcome asked = Run(row, {"remind", "alpha"});
+    QCOMPARE(asked.status, 2);
+    QVERIFY2(asked.err.endsWith("Player 12, p12@example.org\nPlayer 15, p15@example.org\n"
+                                "Player 16, p16@example.org\n"),
+             qPrintable(asked.err));
+    const qsizetype before = m_smtp->MessageFiles().size();
+    const Outcome reminded = Run(row, {"remind", "alpha", "--yes"});
+    QVERIFY2(reminded.status == 0, qPrintable(reminded.out + reminded.err));
+    QStringList recipients;
+    for (const QString& message : m_smtp->MessageFiles().mid(before)) {
+        QString error;
+        const QJsonObject mail = ReadMail(message, &error);
+        QCOMPARE(mail["subject"].toString(), QStringLiteral("Alpha: orders due"));
+        recipients << mail["to"].toString();
+    }
+    QCOMPARE(recipients, QStringList({Address(12), Address(15), Address(16)}));
+    QCOMPARE(Run(row, {"orders", "alpha"}).out, board.out);
 }
 
 // The host's way: "Collect orders..." from the Send Files menu, the mailbox

@@ -18,6 +18,9 @@ private slots:
     void damagedLinesAreRefused();
     void historyPairsHandoversWithOutcomes_data();
     void historyPairsHandoversWithOutcomes();
+
+private:
+    static void AddOrdersRows();
 };
 
 namespace {
@@ -61,6 +64,26 @@ void SendRecordTest::linesReadBackExactly_data() {
                                            0,
                                            "",
                                            {{"alpha.m5", 64, std::string(64, 'c')}}};
+    AddOrdersRows();
+}
+
+// What a collection of orders and a reminder write; a program that knows no
+// such lines passes over them (see damagedLinesAreRefused's unknown event).
+void SendRecordTest::AddOrdersRows() {
+    RecordLine received = Line(RecordLine::Event::Received, 0, 4);
+    received.files = {{"Alpha.r4", 310, std::string(64, 'd')}};
+    received.messageId = "1700000001:42";
+    QTest::newRow("received") << received;
+    RecordLine refused = Line(RecordLine::Event::Received, 0, 5);
+    refused.reason = "file refused: big.r5: larger than 64 MB";
+    refused.messageId = "1700000001.M3P1.host\t";
+    QTest::newRow("received, refused") << refused;
+    RecordLine scanned = Line(RecordLine::Event::Scanned, 0, 0);
+    scanned.messageId = "1700000001:43";
+    QTest::newRow("scanned") << scanned;
+    RecordLine reminder = Line(RecordLine::Event::Sent, 9, 6);
+    reminder.purpose = RecordLine::Purpose::Reminder;
+    QTest::newRow("reminder") << reminder;
 }
 
 void SendRecordTest::linesReadBackExactly() {
@@ -75,6 +98,8 @@ void SendRecordTest::linesReadBackExactly() {
     QCOMPARE(back->reason, line.reason);
     QCOMPARE(back->files.size(), line.files.size());
     QCOMPARE(back->time, line.time);
+    QCOMPARE(back->messageId, line.messageId);
+    QCOMPARE(back->purpose, line.purpose);
 }
 
 void SendRecordTest::damagedLinesAreRefused_data() {
