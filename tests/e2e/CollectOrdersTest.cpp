@@ -1,10 +1,12 @@
-// A collection of orders end to end: the real program's "collect" and
-// "orders" commands, the real provider, and a real Dovecot on 127.0.0.1 whose
-// Maildir the test fills and the Maildir source reads directly.
+// A collection of orders end to end: the real program's "collect", "orders"
+// and "remind" commands and its window, the real provider, and a real Dovecot
+// on 127.0.0.1 whose Maildir the test fills and the Maildir source reads
+// directly. On Windows: zorvel-cli.exe, zorvel-mail.dll and the registry.
 
 #include "CZorvelDlg.h"
 #include "ImapTestServer.h"
 #include "OpenProfileStore.h"
+#include "ProgramPlatform.h"
 #include "SendRecord.h"
 #include "SendServiceParts.h"
 #include "SmtpTestServer.h"
@@ -104,6 +106,8 @@ private:
 };
 
 void CollectOrdersTest::initTestCase() {
+    QCoreApplication::setApplicationName("zorvel"); // the program's own store
+    QCoreApplication::setOrganizationName("Halvane");
     QVERIFY(QFile::setPermissions(m_work.path(), QFile::permissions(m_work.path()) |
                                                      QFile::ExeOther | QFile::ExeGroup));
     QVERIFY(QDir().mkpath(m_work.filePath("server")));
@@ -176,19 +180,21 @@ void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games
 }
 
 Outcome CollectOrdersTest::Run(const QString& row, const QStringList& arguments) const {
-    QProcessEnvironment environment;
-    environment.insert("PATH", "/usr/bin:/bin");
+    QProcessEnvironment environment = JobEnvironment();
     environment.insert("HOME", m_work.path());
+    environment.insert("LOCALAPPDATA", m_work.filePath(row + "/state"));
     environment.insert("XDG_CONFIG_HOME", m_work.filePath(row + "/config"));
     environment.insert("XDG_STATE_HOME", m_work.filePath(row + "/state"));
     environment.insert("SSL_CERT_FILE", m_server->CaFile());
     QProcess program;
     program.setProcessEnvironment(environment);
-    program.start(QCoreApplication::applicationDirPath() + "/zorvel", arguments);
+    program.start(QCoreApplication::applicationDirPath() + "/" ZORVEL_COMMAND_PROGRAM, arguments);
     Outcome outcome;
+    // A Windows console ends its lines in CR LF.
     if (program.waitForFinished(120000) && program.exitStatus() == QProcess::NormalExit) {
-        outcome = {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-                   QString::fromUtf8(program.readAllStandardError())};
+        outcome = {program.exitCode(),
+                   QString::fromUtf8(program.readAllStandardOutput()).replace("\r\n", "\n"),
+                   QString::fromUtf8(program.readAllStandardError()).replace("\r\n", "\n")};
     }
     return outcome;
 }

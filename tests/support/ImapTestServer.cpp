@@ -20,21 +20,9 @@ QString ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-bool Finished(QProcess& process, QString* error) {
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        *error = process.program() + " " + process.arguments().join(' ') +
-                 " failed: " + QString::fromUtf8(process.readAllStandardError());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
-ImapTestServer::ImapTestServer(const QString& directory) : m_directory(directory) {
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-}
+ImapTestServer::ImapTestServer(const QString& directory) : m_directory(directory) {}
 
 ImapTestServer::~ImapTestServer() {
     Stop();
@@ -56,15 +44,17 @@ bool ImapTestServer::Start(const QString& user, const QString& password, bool tl
     if (!tls) {
         arguments << "--no-tls";
     }
-    // Its standard input stays open: the server stops when this process dies.
-    m_process.start(kSystemPython, arguments);
+    // It stops with this object, or with the test's process group.
+    if (!m_process.Start(kSystemPython, arguments, error)) {
+        return false;
+    }
     const QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+    while (!deadline.hasExpired() && m_process.IsRunning()) {
         const auto state = QJsonDocument::fromJson(ReadAll(stateFile).toUtf8()).object();
         if (!state.isEmpty()) {
             m_imapPort = static_cast<quint16>(state["imap"].toInt());
             m_imapsPort = static_cast<quint16>(state["imaps"].toInt());
-            m_caFile = state["ca"].toString();
+            m_caFile = SupportProcess::LocalPath(state["ca"].toString());
             if (tls) {
                 qputenv("SSL_CERT_FILE", m_caFile.toUtf8());
             }
@@ -72,19 +62,12 @@ bool ImapTestServer::Start(const QString& user, const QString& password, bool tl
         }
         QThread::msleep(20);
     }
-    *error = "imap_server.py did not start: " + m_process.errorString();
+    *error = "imap_server.py did not start within 20 s";
     return false;
 }
 
 void ImapTestServer::Stop() {
-    if (m_process.state() == QProcess::NotRunning) {
-        return;
-    }
-    m_process.terminate();
-    if (!m_process.waitForFinished(15000)) {
-        m_process.kill();
-    }
-    m_process.waitForFinished(5000);
+    m_process.Stop();
 }
 
 QString ImapTestServer::Log() const {
@@ -104,12 +87,14 @@ QStringList ImapTestServer::ClientCommands() const {
 }
 
 QString ImapTestServer::Doveadm(const QStringList& arguments, QString* error) const {
-    QProcess doveadm;
-    doveadm.start("doveadm", QStringList{"-c", m_directory + "/dovecot.conf"} + arguments);
-    if (!Finished(doveadm, error)) {
+    QByteArray output;
+    QString ignored;
+    if (!SupportProcess::Run("/usr/bin/doveadm",
+                             QStringList{"-c", m_directory + "/dovecot.conf"} + arguments, &output,
+                             error ? error : &ignored)) {
         return {};
     }
-    return QString::fromUtf8(doveadm.readAllStandardOutput());
+    return QString::fromUtf8(output);
 }
 
 QString ImapTestServer::Flags(QString* error) const {
@@ -117,8 +102,9 @@ QString ImapTestServer::Flags(QString* error) const {
 }
 
 bool PutMail(const QString& maildir, const QStringList& options, QString* error) {
-    QProcess script;
-    script.start(kSystemPython,
-                 QStringList{SupportFile("put_mail.py"), maildir, "--owner-of", maildir} + options);
-    return Finished(script, error);
+    QByteArray output;
+    return SupportProcess::Run(
+        kSystemPython,
+        QStringList{SupportFile("put_mail.py"), maildir, "--owner-of", maildir} + options, &output,
+        error);
 }

@@ -2,9 +2,11 @@
 
 // A real IMAP server (Debian's Dovecot) on 127.0.0.1 for tests, around
 // tests/support/imap_server.py, and a way to put messages into its Maildir
-// (tests/support/put_mail.py). Needs ZORVEL_TEST_SOURCE_DIR.
+// (tests/support/put_mail.py): run on the Linux side directly or, under
+// Wine, through the bridge (SupportProcess). Needs ZORVEL_TEST_SOURCE_DIR.
 
-#include <QProcess>
+#include "SupportProcess.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -41,7 +43,7 @@ public:
 
 private:
     QString m_directory;
-    QProcess m_process;
+    SupportProcess m_process;
     quint16 m_imapPort = 0;
     quint16 m_imapsPort = 0;
     QString m_caFile;

@@ -34,6 +34,10 @@ public:
     static bool Run(const QString& program, const QStringList& arguments, QByteArray* output,
                     QString* error);
 
+    // A path that a program of the Linux side wrote, as this process names
+    // it: the same on Linux, on Wine's Z: drive under Wine.
+    static QString LocalPath(const QString& linuxPath);
+
 private:
     struct Running;
     std::unique_ptr<Running> m_running;

@@ -54,3 +54,7 @@ bool SupportProcess::Run(const QString& program, const QStringList& arguments, Q
     *output = process.readAllStandardOutput();
     return true;
 }
+
+QString SupportProcess::LocalPath(const QString& linuxPath) {
+    return linuxPath;
+}

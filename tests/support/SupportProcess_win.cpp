@@ -120,3 +120,9 @@ bool SupportProcess::Run(const QString& program, const QStringList& arguments, Q
     *output = answer["stdout"].toString().toUtf8();
     return true;
 }
+
+// Wine's Z: drive is the Linux root.
+QString SupportProcess::LocalPath(const QString& linuxPath) {
+    return linuxPath.startsWith('/') ? QStringLiteral("Z:") + QString(linuxPath).replace('/', '\\')
+                                     : linuxPath;
+}
