@@ -4,6 +4,7 @@
 #include "ExitStatus.h"
 #include "MapiLibrary.h"
 #include "OrderCollector.h"
+#include "OrderReceipts.h"
 #include "OrdersSettings.h"
 #include "SendChecks.h"
 #include "StoreTransaction.h"
@@ -257,6 +258,16 @@ int CommandRunner::Collect(GameRecord& game) {
     const CollectionReport report = collector.Collect(game, settings, mail.password);
     if (!report.problem.empty()) {
         m_context.err << report.problem << std::endl;
+    }
+    if (settings.confirmReceipts) {
+        // Quietly: the lines below are the collection's; failures still show.
+        std::ostream quiet(nullptr);
+        MailSettings sender = mail;
+        ConsoleWindow receiptWindow(game, quiet, m_context.err, true);
+        MapiLibrary sending(receiptWindow, m_context.mailLibraries);
+        sending.AllowLogonDialog(false);
+        TurnDispatcher dispatcher(game, sender, receiptWindow, sending, m_context.services);
+        SendReceipts(dispatcher, game, report);
     }
     if (report.filesWithheld) {
         m_context.err << kFilesWithheld << std::endl;

@@ -65,6 +65,15 @@ std::vector<BoardRow> OrdersBoard(const GameRecord& game, const OrdersRecord& re
     return rows;
 }
 
+std::string ReceiptNote(const std::string& game, const RecordLine& line) {
+    std::string note = "Your orders for " + game + " arrived and were saved:\n";
+    for (const RecordedFile& file : line.files) {
+        note += "\n" + file.name + " (" + std::to_string(file.size) + " bytes)\nSHA-256 " +
+                file.sha256 + "\n";
+    }
+    return note;
+}
+
 std::vector<int> WaitingPlayers(const std::vector<BoardRow>& rows) {
     std::vector<int> waiting;
     for (const BoardRow& row : rows) {

@@ -47,6 +47,10 @@ std::vector<BoardRow> OrdersBoard(const GameRecord& game, const OrdersRecord& re
 // note after " - ", or the note alone when nothing was saved.
 std::string OrdersText(const RecordLine& line, const SendClock& clock);
 
+// The text of a receipt for the orders of `line`: each saved file with its
+// size and SHA-256.
+std::string ReceiptNote(const std::string& game, const RecordLine& line);
+
 // The players of `rows` still waiting for, in order.
 std::vector<int> WaitingPlayers(const std::vector<BoardRow>& rows);
 

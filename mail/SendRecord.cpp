@@ -14,6 +14,7 @@ constexpr std::size_t kFixedFields = 9; // time to reason
 constexpr std::size_t kFieldsPerFile = 3;
 constexpr std::string_view kTestPlayer = "test";
 constexpr std::string_view kReminder = "reminder";
+constexpr std::string_view kReceipt = "receipt";
 
 constexpr std::array<std::pair<RecordLine::Event, std::string_view>, 7> kEvents{{
     {RecordLine::Event::Planned, "planned"},
@@ -72,6 +73,16 @@ std::optional<int> ParsePlayer(std::string_view text) {
     return number && *number > 0 ? number : std::nullopt;
 }
 
+std::optional<RecordLine::Purpose> ParsePurpose(std::string_view tag) {
+    if (tag == kReminder) {
+        return RecordLine::Purpose::Reminder;
+    }
+    if (tag == kReceipt) {
+        return RecordLine::Purpose::Receipt;
+    }
+    return std::nullopt;
+}
+
 bool IsHex(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
@@ -112,8 +123,8 @@ std::string FormatRecordLine(const RecordLine& line) {
     // Last, after the files: older programs pass over these lines whole.
     if (line.IsCollection()) {
         add(EscapeText(line.messageId));
-    } else if (line.purpose == RecordLine::Purpose::Reminder) {
-        add(kReminder);
+    } else if (line.purpose != RecordLine::Purpose::Turn) {
+        add(line.purpose == RecordLine::Purpose::Reminder ? kReminder : kReceipt);
     }
     return text;
 }
@@ -128,10 +139,12 @@ std::optional<RecordLine> ParseRecordLine(std::string_view text) {
         event == RecordLine::Event::Received || event == RecordLine::Event::Scanned;
     const std::optional<std::size_t> fileCount = ParseNumber<std::size_t>(fields[8]);
     const std::size_t fileFields = fileCount ? *fileCount * kFieldsPerFile : 0;
-    const bool reminder =
-        !collection && fields.size() == kFixedFields + fileFields + 1 && fields.back() == kReminder;
-    if (!fileCount ||
-        fields.size() != kFixedFields + fileFields + (collection || reminder ? 1 : 0)) {
+    // A line that is no turn carries its purpose after the files.
+    const bool tagged = !collection && fields.size() == kFixedFields + fileFields + 1;
+    const std::optional<RecordLine::Purpose> purpose =
+        tagged ? ParsePurpose(fields.back()) : RecordLine::Purpose::Turn;
+    if (!fileCount || !purpose ||
+        fields.size() != kFixedFields + fileFields + (collection || tagged ? 1 : 0)) {
         return std::nullopt;
     }
     const std::optional<std::string> messageId =
@@ -148,17 +161,9 @@ std::optional<RecordLine> ParseRecordLine(std::string_view text) {
         !messageId) {
         return std::nullopt;
     }
-    return RecordLine{*time,
-                      *run,
-                      *event,
-                      *game,
-                      *player,
-                      *address,
-                      *code,
-                      *reason,
-                      std::move(*files),
-                      *messageId,
-                      reminder ? RecordLine::Purpose::Reminder : RecordLine::Purpose::Turn};
+    return RecordLine{
+        *time,      *run,    *event, *game, *player, *address, *code, *reason, std::move(*files),
+        *messageId, *purpose};
 }
 
 std::string IsoUtc(std::int64_t utc) {

@@ -36,9 +36,9 @@ struct RecordLine {
     std::string reason;               // its text, or why nothing was sent
     std::vector<RecordedFile> files;
     std::string messageId = {}; // received and scanned lines only
-    // A reminder that orders are due goes out as a run of its own; it is
-    // never a turn.
-    enum class Purpose { Turn, Reminder };
+    // A reminder that orders are due, or a receipt for orders saved, goes
+    // out as a run of its own; it is never a turn.
+    enum class Purpose { Turn, Reminder, Receipt };
     Purpose purpose = Purpose::Turn;
 
     bool IsCollection() const { return event == Event::Received || event == Event::Scanned; }

@@ -361,6 +361,19 @@ void TurnDispatcher::RunTestMessage() {
 }
 
 void TurnDispatcher::SendReminders(const std::vector<int>& players) {
+    SendNotice(players, m_game.name + ": orders due",
+               "Your orders for " + m_game.name + " have not arrived yet. Please send them.",
+               RecordLine::Purpose::Reminder, true);
+}
+
+void TurnDispatcher::SendReceipt(int player, const std::string& note) {
+    SendNotice({player}, m_game.name + ": orders received", note, RecordLine::Purpose::Receipt,
+               false);
+}
+
+void TurnDispatcher::SendNotice(const std::vector<int>& players, const std::string& subject,
+                                const std::string& note, RecordLine::Purpose purpose,
+                                bool reportSuccess) {
     m_window.BeginWaitCursor();
     Run run;
     run.lock = LockGame();
@@ -375,19 +388,19 @@ void TurnDispatcher::SendReminders(const std::vector<int>& players) {
         for (const int player : players) {
             run.plan.mails.push_back({player, m_game.Player(player).email, {}});
         }
-        run.subject = m_game.name + ": orders due";
-        run.note = "Your orders for " + m_game.name + " have not arrived yet. Please send them.";
-        run.purpose = RecordLine::Purpose::Reminder;
+        run.subject = subject;
+        run.note = note;
+        run.purpose = purpose;
         const Outcome outcome = Execute(run);
         run.lock.reset();
         m_status = outcome.sendingBegan && outcome.notSent.empty() ? RunStatus::Sent
                    : outcome.sendingBegan                          ? RunStatus::PartlySent
                                                                    : RunStatus::MailUnavailable;
-        if (m_status == RunStatus::Sent && outcome.result == SUCCESS_SUCCESS) {
+        if (m_status == RunStatus::Sent && outcome.result == SUCCESS_SUCCESS && reportSuccess) {
             m_window.ShowReport(SentReport(m_sentCount));
         } else if (m_status == RunStatus::PartlySent) {
-            m_window.ShowMessage("Reminded: " + PlayerList(outcome.sent) +
-                                 ". Not reminded: " + PlayerList(outcome.notSent) + ".");
+            m_window.ShowMessage("Sent: " + PlayerList(outcome.sent) +
+                                 ". Not sent: " + PlayerList(outcome.notSent) + ".");
         }
     }
     m_window.EndWaitCursor();

@@ -47,6 +47,9 @@ public:
     // "<game>: orders due" to each of these players, as a run of its own that
     // is never taken for a turn.
     void SendReminders(const std::vector<int>& players);
+    // "<game>: orders received" with `note` to one player, as a run of its
+    // own; shows only its failures.
+    void SendReceipt(int player, const std::string& note);
 
     // The game's part of the send record; nullopt, after saying why, when
     // the record cannot be read.
@@ -77,6 +80,9 @@ private:
     };
 
     void RunFor(std::vector<int> requested);
+    // A run of short messages that are no turn, with the texts given.
+    void SendNotice(const std::vector<int>& players, const std::string& subject,
+                    const std::string& note, RecordLine::Purpose purpose, bool reportSuccess);
     // The players to send again when the host asks for it after a partial run.
     std::vector<int> RunOnce(const std::vector<int>& requested);
     // The players to send again, after the outcome has been told.

@@ -1,5 +1,6 @@
 #include "COrdersDlg.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -46,6 +47,11 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
             [this, pattern] { m_actions.SetOrdersName(pattern->text()); });
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Orders Name:"), pattern);
+    auto* confirm = new QCheckBox(QStringLiteral("Confirm each receipt"), this);
+    confirm->setChecked(m_actions.ConfirmsReceipts());
+    connect(confirm, &QCheckBox::toggled, this,
+            [this](bool checked) { m_actions.SetConfirmsReceipts(checked); });
+    form->addRow(QString(), confirm);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);

@@ -29,6 +29,9 @@ public:
     virtual void EditMailbox() = 0;
     // The game's "Orders Name" pattern.
     virtual QString OrdersName() = 0;
+    // The game's "Confirm Receipts" flag.
+    virtual bool ConfirmsReceipts() = 0;
+    virtual void SetConfirmsReceipts(bool confirm) = 0;
     virtual void SetOrdersName(const QString& pattern) = 0;
 };
 

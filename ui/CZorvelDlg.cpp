@@ -360,9 +360,8 @@ void CZorvelDlg::ShowOrders() {
     if (!ReadControls()) {
         return;
     }
-    WindowOrdersActions actions(
-        m_game, m_mail, *m_profileStore, m_sendServices, *m_ordersFolder, m_mailLibraries, *this,
-        this, [this](const std::vector<int>& players) { m_dispatcher.SendReminders(players); });
+    WindowOrdersActions actions(m_game, m_mail, *m_profileStore, m_sendServices, *m_ordersFolder,
+                                m_mailLibraries, *this, this, m_dispatcher);
     COrdersDlg(QString::fromStdString(m_game.name), actions, this).exec();
 }
 

@@ -4,6 +4,7 @@
 #include "MapiLibrary.h"
 #include "MessageBoxes.h"
 #include "OrderCollector.h"
+#include "OrderReceipts.h"
 #include "OrdersBoard.h"
 #include "OrdersSettings.h"
 #include "SendHistory.h"
@@ -12,10 +13,10 @@ WindowOrdersActions::WindowOrdersActions(const GameRecord& game, const MailSetti
                                          ProfileStore& store, SendServices services,
                                          OrdersFolder& folder, MailLibraryChoice mailLibraries,
                                          DispatchWindow& window, QWidget* owner,
-                                         std::function<void(const std::vector<int>&)> remind)
+                                         TurnDispatcher& dispatcher)
     : m_game(game), m_mail(mail), m_store(store), m_services(services), m_folder(folder),
       m_mailLibraries(std::move(mailLibraries)), m_window(window), m_owner(owner),
-      m_remind(std::move(remind)) {}
+      m_dispatcher(dispatcher) {}
 
 std::vector<OrdersBoardRow> WindowOrdersActions::BoardRows() {
     std::string problem;
@@ -46,6 +47,9 @@ void WindowOrdersActions::CollectNow() {
     if (report.filesWithheld) {
         m_window.ShowMessage(kFilesWithheld);
     }
+    if (settings.confirmReceipts) {
+        SendReceipts(m_dispatcher, m_game, report);
+    }
 }
 
 void WindowOrdersActions::RemindWaiting() {
@@ -66,7 +70,7 @@ void WindowOrdersActions::RemindWaiting() {
             .arg(QString::fromStdString(m_game.name), named.join('\n'));
     if (MessageBoxes::Show(question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
                            QMessageBox::Question) == QMessageBox::Yes) {
-        m_remind(waiting);
+        m_dispatcher.SendReminders(waiting);
     }
 }
 
@@ -84,5 +88,15 @@ QString WindowOrdersActions::OrdersName() {
 void WindowOrdersActions::SetOrdersName(const QString& pattern) {
     OrdersSettings settings = ReadOrdersSettings(m_store, m_game.name);
     settings.ordersName = pattern.toStdString();
+    WriteGameOrdersSettings(m_store, m_game.name, settings);
+}
+
+bool WindowOrdersActions::ConfirmsReceipts() {
+    return ReadOrdersSettings(m_store, m_game.name).confirmReceipts;
+}
+
+void WindowOrdersActions::SetConfirmsReceipts(bool confirm) {
+    OrdersSettings settings = ReadOrdersSettings(m_store, m_game.name);
+    settings.confirmReceipts = confirm;
     WriteGameOrdersSettings(m_store, m_game.name, settings);
 }

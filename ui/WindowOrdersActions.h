@@ -7,8 +7,7 @@
 #include "OrdersFolder.h"
 #include "ProfileStore.h"
 #include "SendServices.h"
-
-#include <functional>
+#include "TurnDispatcher.h"
 
 // The board's actions for the game the main window shows: its record, the
 // store's orders settings, and a collection with the window's progress
@@ -18,7 +17,7 @@ public:
     WindowOrdersActions(const GameRecord& game, const MailSettings& mail, ProfileStore& store,
                         SendServices services, OrdersFolder& folder,
                         MailLibraryChoice mailLibraries, DispatchWindow& window, QWidget* owner,
-                        std::function<void(const std::vector<int>&)> remind);
+                        TurnDispatcher& dispatcher);
 
     std::vector<OrdersBoardRow> BoardRows() override;
     void CollectNow() override;
@@ -26,6 +25,8 @@ public:
     void EditMailbox() override;
     QString OrdersName() override;
     void SetOrdersName(const QString& pattern) override;
+    bool ConfirmsReceipts() override;
+    void SetConfirmsReceipts(bool confirm) override;
 
 private:
     const GameRecord& m_game;
@@ -36,5 +37,5 @@ private:
     MailLibraryChoice m_mailLibraries;
     DispatchWindow& m_window;
     QWidget* m_owner;
-    std::function<void(const std::vector<int>&)> m_remind; // through the window's send path
+    TurnDispatcher& m_dispatcher; // the window's send path, for reminders and receipts
 };

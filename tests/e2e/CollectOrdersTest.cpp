@@ -94,6 +94,7 @@ private slots:
 private:
     void PrepareRow(const QString& row, const QString& mailbox);
     void VerifyFolder(const QString& games);
+    void VerifyReceipts(const QStringList& messages, bool confirming);
     void PutMessage(int order, const QString& from, const QString& subject,
                     const QList<QPair<QByteArray, QString>>& files, const QStringList& damage = {});
     void StoreTheGame(const QString& config, const QString& games, const QString& mailbox);
@@ -177,6 +178,8 @@ void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games
                           QStringLiteral("smtp://127.0.0.1:%1").arg(m_smtp->Port()).toStdString());
     store->WriteStoreText("Alpha", "Dir", games.toStdString());
     store->WriteStoreText("Alpha", "Orders Name", "{game}.r{n}");
+    // One source confirms each receipt, the other does not.
+    store->WriteStoreInt("Alpha", "Confirm Receipts", mailbox.startsWith("maildir:") ? 1 : 0);
     for (int player = 1; player <= 16; ++player) {
         store->WriteStoreText("Alpha", StoreNames::EmailValue(player),
                               Address(player).toStdString());
@@ -250,6 +253,28 @@ void CollectOrdersTest::VerifyFolder(const QString& games) {
     }
 }
 
+// A receipt to each player whose orders were saved, naming each file with
+// its SHA-256; none where receipts are off.
+void CollectOrdersTest::VerifyReceipts(const QStringList& messages, bool confirming) {
+    QStringList recipients;
+    for (const QString& message : messages) {
+        QString error;
+        const QJsonObject mail = ReadMail(message, &error);
+        QCOMPARE(mail["subject"].toString(), QStringLiteral("Alpha: orders received"));
+        recipients << mail["to"].toString();
+        if (mail["to"].toString() == Address(2)) {
+            QVERIFY2(mail["body"].toString().contains("Alpha.r2 (") &&
+                         mail["body"].toString().contains(Sha256(m_sent.value("Alpha.r2"))),
+                     qPrintable(mail["body"].toString()));
+        }
+    }
+    QStringList expected;
+    for (const int player : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14}) {
+        expected << Address(player);
+    }
+    QCOMPARE(recipients, confirming ? expected : QStringList());
+}
+
 void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
     QFETCH(QString, mailbox);
     const QString row = QTest::currentDataTag();
@@ -259,6 +284,7 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
     const QString flags = m_server->Flags(nullptr);
     QVERIFY(!flags.isEmpty());
 
+    const qsizetype mailed = m_smtp->MessageFiles().size();
     const Outcome collected = Run(row, {"collect", "alpha"});
 
     QVERIFY2(collected.status == 0, qPrintable(collected.out + collected.err));
@@ -288,11 +314,13 @@ void CollectOrdersTest::collectsEachPlayersNewestOrdersOnce() {
     QCOMPARE(m_server->Flags(nullptr), flags);
     const QStringList folder = Snapshot(games);
     const QByteArray recorded = ReadAll(state + "/sent.log");
+    VerifyReceipts(m_smtp->MessageFiles().mid(mailed), row == "maildir");
     const Outcome again = Run(row, {"collect", "alpha"});
     QCOMPARE(again.status, 0);
     QCOMPARE(again.out, collected.out);
     QCOMPARE(Snapshot(games), folder);
     QCOMPARE(ReadAll(state + "/sent.log"), recorded);
+    QCOMPARE(m_smtp->MessageFiles().size(), mailed + (row == "maildir" ? 12 : 0));
 
     // Those still waiting are named first, then reminded; a reminder is no turn.
     const Outcome asked = Run(row, {"remind", "alpha"});
