@@ -12,3 +12,8 @@ QProcessEnvironment JobEnvironment();
 // True where the profile store is a file a test can damage; on Windows it
 // is the registry.
 bool StoreIsAFile();
+
+// A QTemporaryDir template for a server of the Linux side that listens on
+// Unix sockets in its folder, whose paths may not run long: under Wine the
+// Linux side's own /tmp, not the Wine prefix.
+QString ServerFolderTemplate();

@@ -1,5 +1,7 @@
 #include "ProgramPlatform.h"
 
+#include <QDir>
+
 QProcessEnvironment JobEnvironment() {
     QProcessEnvironment environment;
     environment.insert("PATH", "/usr/bin:/bin");
@@ -8,4 +10,8 @@ QProcessEnvironment JobEnvironment() {
 
 bool StoreIsAFile() {
     return true;
+}
+
+QString ServerFolderTemplate() {
+    return QDir::tempPath() + QStringLiteral("/zorvel-server-XXXXXX");
 }

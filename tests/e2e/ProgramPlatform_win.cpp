@@ -7,3 +7,8 @@ QProcessEnvironment JobEnvironment() {
 bool StoreIsAFile() {
     return false;
 }
+
+// Wine's Z: drive is the Linux root.
+QString ServerFolderTemplate() {
+    return QStringLiteral("Z:/tmp/zorvel-server-XXXXXX");
+}

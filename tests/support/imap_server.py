@@ -225,6 +225,11 @@ def main():
     if not args.listen.startswith("127."):
         sys.exit("only loopback addresses")
     d = os.path.abspath(args.dir)
+    os.makedirs(d, exist_ok=True)
+    if os.geteuid() == 0:
+        # Dovecot serves mail as nobody, who must reach the folder; a Windows
+        # test under Wine cannot give it that right itself.
+        os.chmod(d, os.stat(d).st_mode | 0o011)
     began = time.monotonic()
     ca, cert, key = prepare(d, args.user, args.password, args.listen)
     made = time.monotonic()

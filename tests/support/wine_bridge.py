@@ -53,7 +53,9 @@ class Bridge:
         match = WINDOWS_PATH.match(argument)
         if not match:
             return argument
-        drive = os.path.join(self.prefix, "dosdevices", match.group(1).lower() + ":")
+        # The drive's link resolved: a Unix socket path must stay short.
+        drive = os.path.realpath(
+            os.path.join(self.prefix, "dosdevices", match.group(1).lower() + ":"))
         return os.path.join(drive, match.group(2).replace("\\", "/"))
 
     def command(self, request):
