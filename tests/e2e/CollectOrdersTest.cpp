@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -90,6 +91,7 @@ private slots:
     void collectsEachPlayersNewestOrdersOnce_data();
     void collectsEachPlayersNewestOrdersOnce();
     void theBoardCollectsThroughTheWindow();
+    void hostileMailIsSavedSafelyOrNamedAsRefused();
 
 private:
     void PrepareRow(const QString& row, const QString& mailbox);
@@ -100,7 +102,8 @@ private:
     void VerifyReceipts(const QStringList& messages, bool confirming);
     void PutMessage(int order, const QString& from, const QString& subject,
                     const QList<QPair<QByteArray, QString>>& files, const QStringList& damage = {});
-    void StoreTheGame(const QString& config, const QString& games, const QString& mailbox);
+    void StoreTheGame(const QString& config, const QString& games, const QString& mailbox,
+                      const QString& ordersName = QStringLiteral("{game}.r{n}"));
     Outcome Run(const QString& row, const QStringList& arguments) const;
 
     QTemporaryDir m_work;
@@ -167,7 +170,7 @@ void CollectOrdersTest::PutMessage(int order, const QString& from, const QString
 
 // Through the store's own code, as the window leaves it.
 void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games,
-                                     const QString& mailbox) {
+                                     const QString& mailbox, const QString& ordersName) {
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
     const std::unique_ptr<ProfileStore> store = OpenProfileStore("Halvane", "zorvel");
     QVERIFY(store);
@@ -179,7 +182,7 @@ void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games
     store->WriteStoreText(StoreNames::kSettings, "Mail Profile",
                           QStringLiteral("smtp://127.0.0.1:%1").arg(m_smtp->Port()).toStdString());
     store->WriteStoreText("Alpha", "Dir", games.toStdString());
-    store->WriteStoreText("Alpha", "Orders Name", "{game}.r{n}");
+    store->WriteStoreText("Alpha", "Orders Name", ordersName.toStdString());
     // One source confirms each receipt, the other does not.
     store->WriteStoreInt("Alpha", "Confirm Receipts", mailbox.startsWith("maildir:") ? 1 : 0);
     for (int player = 1; player <= 16; ++player) {
@@ -384,6 +387,79 @@ void CollectOrdersTest::theBoardCollectsThroughTheWindow() {
     QCOMPARE(shown.filter(" waiting"), QStringList({"12 waiting", "15 waiting"}));
     QCOMPARE(shown[12], QStringLiteral("13 message without a file"));
     VerifyFolder(m_work.filePath("window/games"));
+}
+
+// Each player mails one kind of hostile or unusual message; each must end
+// as a safe file in the game's folder or as a refusal on the board.
+void CollectOrdersTest::hostileMailIsSavedSafelyOrNamedAsRefused() {
+    const bool windows = QSysInfo::productType() == QLatin1String("windows");
+    const QString refused = QStringLiteral("file refused: the message cannot be read (17)");
+    struct Row {
+        QString name;        // of the attachment, with put_mail.py's style
+        QStringList options; // more of put_mail.py's options
+        QString shown;       // the saved name, or the board's text
+    };
+    const QList<Row> rows{
+        {"../../escape.txt", {}, "escape.txt"},
+        {"/etc/passwd-copy", {}, "passwd-copy"},
+        {"\\\\server\\share\\win.txt", {}, "win.txt"}, // no colon: put_mail.py splits there
+        {"CON.txt", {}, windows ? "_CON.txt" : "CON.txt"},
+        {QStringLiteral("a\u0007b\u001f.txt"), {}, "ab.txt"},
+        {QStringLiteral("Zürich ü.txt:rfc2231"), {}, QStringLiteral("Zürich ü.txt")},
+        {QStringLiteral("Ça va.txt:rfc2047"), {}, QStringLiteral("Ça va.txt")},
+        {"deep.txt", {"--nested"}, "deep.txt"},
+        {"inner.txt", {"--attached-message"}, "inner.txt"},
+        {"cut.txt", {"--damage", "truncated"}, refused},
+        {"broken.txt", {"--damage", "broken64"}, refused},
+        {"..", {}, "Alpha.orders12-1"},
+        {"dup.txt", {"--message-id", "<same@example.org>"}, "dup.txt"},
+    };
+    const QString root = m_work.filePath("hostile");
+    const QString maildir = root + "/Maildir";
+    for (const char* sub : {"cur", "new", "tmp"}) {
+        QVERIFY(QDir().mkpath(maildir + "/" + sub));
+    }
+    const QString games = root + "/deep/games";
+    QVERIFY(QDir().mkpath(games));
+    StoreTheGame(m_work.filePath("hostile/config"), games, "maildir:" + maildir, {});
+    QByteArray lastDuplicate;
+    for (qsizetype at = 0; at <= rows.size(); ++at) {
+        // The last player sends twice with one Message-ID: the newest counts.
+        const Row& row = rows[std::min(at, rows.size() - 1)];
+        const int player = static_cast<int>(std::min(at, rows.size() - 1)) + 1;
+        lastDuplicate = "orders " + QByteArray::number(at);
+        const QString path = m_work.filePath(QStringLiteral("hostile-%1").arg(at));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lastDuplicate) > 0);
+        file.close();
+        QStringList options{
+            "--unique",  QStringLiteral("1700001%1.M1P1.hostile").arg(at, 3, 10, QChar('0')),
+            "--mtime",   QString::number(kNow - 3600 + at * 60),
+            "--from",    Address(player),
+            "--subject", "alpha",
+            "--attach",  path + ":" + row.name};
+        QString error;
+        QVERIFY2(PutMail(maildir, options + row.options, &error), qPrintable(error));
+    }
+
+    const Outcome collected = Run("hostile", {"collect", "alpha"});
+
+    QVERIFY2(collected.status == 0, qPrintable(collected.out + collected.err));
+    QStringList saved;
+    for (qsizetype at = 0; at < rows.size(); ++at) {
+        const QString line = QStringLiteral("Player %1, %2: ").arg(at + 1).arg(Address(at + 1));
+        QVERIFY2(collected.out.contains(line + (rows[at].shown == refused ? refused : "")),
+                 qPrintable(collected.out));
+        if (rows[at].shown != refused) {
+            saved << rows[at].shown;
+        }
+    }
+    saved.sort();
+    QCOMPARE(QDir(games).entryList(QDir::Files | QDir::Hidden, QDir::Name), saved);
+    QCOMPARE(ReadAll(games + "/dup.txt"), lastDuplicate);
+    // Nothing beside or above the game's folder.
+    QCOMPARE(QDir(root + "/deep").entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(root).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_MAIN(CollectOrdersTest)
