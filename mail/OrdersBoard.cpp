@@ -17,11 +17,14 @@ OrdersRecord::OrdersRecord(const std::vector<std::string>& lines, const std::str
             if (player && line->purpose == RecordLine::Purpose::Turn) {
                 m_turnsSent[at] = line->time;
                 m_orders[at].reset(); // his orders are for the turn before
+                m_replaced[at] = 0;
             }
             break;
         case RecordLine::Event::Received:
             m_taken.insert(line->messageId);
-            if (player && line->reason != kReplacedByLater) {
+            if (player && line->reason == kReplacedByLater) {
+                ++m_replaced[at];
+            } else if (player) {
                 m_orders[at] = *line;
             }
             break;
@@ -59,8 +62,13 @@ std::vector<BoardRow> OrdersBoard(const GameRecord& game, const OrdersRecord& re
             continue;
         }
         const std::optional<RecordLine> orders = record.Orders(number);
-        rows.push_back({number, address, record.TurnsSent()[static_cast<std::size_t>(number - 1)],
-                        orders ? OrdersText(*orders, clock) : kWaiting});
+        std::string text = orders ? OrdersText(*orders, clock) : kWaiting;
+        if (orders && record.Replaced(number) > 0) {
+            text +=
+                "; " + std::to_string(record.Replaced(number)) + " earlier: " + kReplacedByLater;
+        }
+        rows.push_back(
+            {number, address, record.TurnsSent()[static_cast<std::size_t>(number - 1)], text});
     }
     return rows;
 }

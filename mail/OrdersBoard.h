@@ -24,12 +24,15 @@ public:
     const std::string& LastScanned() const { return m_lastScanned; }
     // The player's newest orders since his last turn went out; nullopt while waiting.
     std::optional<RecordLine> Orders(int player) const;
+    // How many earlier messages of his since then a later one replaced.
+    int Replaced(int player) const { return m_replaced.at(static_cast<std::size_t>(player - 1)); }
 
 private:
     TurnTimes m_turnsSent;
     std::set<std::string> m_taken;
     std::string m_lastScanned;
     std::array<std::optional<RecordLine>, kPlayerCount> m_orders;
+    std::array<int, kPlayerCount> m_replaced{};
 };
 
 // One row of the board, for a player with an address.
