@@ -30,10 +30,12 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
     m_table->horizontalHeader()->setStretchLastSection(true);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(AddButton(QStringLiteral("Collect now"), &OrdersBoardActions::CollectNow));
     buttons->addWidget(
-        AddButton(QStringLiteral("Remind those waiting"), &OrdersBoardActions::RemindWaiting));
-    buttons->addWidget(AddButton(QStringLiteral("Mailbox..."), &OrdersBoardActions::EditMailbox));
+        AddButton(QStringLiteral("Collect now"), [this] { m_actions.CollectNow(); }));
+    buttons->addWidget(
+        AddButton(QStringLiteral("Remind those waiting"), [this] { m_actions.RemindWaiting(); }));
+    buttons->addWidget(
+        AddButton(QStringLiteral("Mailbox..."), [this] { m_actions.EditMailbox(); }));
     buttons->addStretch();
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setDefault(true);
@@ -61,12 +63,12 @@ COrdersDlg::COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget
     ShowRows();
 }
 
-QPushButton* COrdersDlg::AddButton(const QString& text, void (OrdersBoardActions::*action)()) {
+QPushButton* COrdersDlg::AddButton(const QString& text, std::function<void()> action) {
     auto* button = new QPushButton(text, this);
     button->setObjectName(text);
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, [this, action] {
-        (m_actions.*action)();
+        action();
         ShowRows();
     });
     return button;

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class QPushButton;
@@ -45,7 +46,8 @@ public:
     COrdersDlg(const QString& game, OrdersBoardActions& actions, QWidget* parent);
 
 private:
-    QPushButton* AddButton(const QString& text, void (OrdersBoardActions::*action)());
+    // A button that runs `action`, then shows the rows again.
+    QPushButton* AddButton(const QString& text, std::function<void()> action);
     void ShowRows();
 
     OrdersBoardActions& m_actions;
