@@ -179,6 +179,9 @@ void CollectOrdersTest::StoreTheGame(const QString& config, const QString& games
     store->WriteStoreText(StoreNames::kSettings, "LastGame", "Alpha");
     store->WriteStoreText(StoreNames::kSettings, "Orders Mailbox", mailbox.toStdString());
     store->WriteStoreText(StoreNames::kSettings, "Orders Password", kPassword.toStdString());
+    // The loopback SMTP server takes no logon. On Windows the store is the
+    // registry, which other tests of the session have written too.
+    store->WriteStoreText(StoreNames::kSettings, "Password", "");
     store->WriteStoreText(StoreNames::kSettings, "Mail Profile",
                           QStringLiteral("smtp://127.0.0.1:%1").arg(m_smtp->Port()).toStdString());
     store->WriteStoreText("Alpha", "Dir", games.toStdString());
