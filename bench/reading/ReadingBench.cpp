@@ -6,6 +6,7 @@
 //
 // usage: zorvel_reading_bench PROFILE PASSWORD [--seed ID] [--match WORD]
 
+#include "BenchSystem.h"
 #include "SimpleMapi.h"
 
 #include <chrono>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,17 +42,6 @@ bool LoadProvider(Calls& calls) {
     calls.freeBuffer = reinterpret_cast<MapiFreeBufferFn>(dlsym(handle, "MAPIFreeBuffer"));
     calls.logoff = reinterpret_cast<MapiLogoffFn>(dlsym(handle, "MAPILogoff"));
     return calls.logon && calls.findNext && calls.readMail && calls.freeBuffer && calls.logoff;
-}
-
-long PeakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
 }
 
 class Stopwatch {

@@ -113,8 +113,8 @@ def main():
     p.add_argument("--owner-of")
     args = p.parse_args()
     attachments = []
-    for spec in args.attach:
-        parts = spec.split(":")
+    for attachment in args.attach:
+        parts = attachment.split(":")
         attachments.append((parts[0], parts[1], parts[2] if len(parts) > 2 else "plain"))
     tmp = os.path.join(args.maildir, "tmp", args.unique)
     with open(tmp, "wb") as out:
